@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the editor and starts it in its game directory.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/setup.sh
+zolvane_install_missing
+
+build=build/release
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Release -DZOLVANE_TESTS=OFF -DZOLVANE_BENCH=OFF >/dev/null
+cmake --build "$build" -j "$(nproc)"
+cd "$build/game-dir"
+exec ./zolvane-editor "$@"

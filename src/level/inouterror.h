@@ -1,0 +1,27 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+// The run-time library's I/O error: an operating-system error code and the library's English text for it.
+class EInOutError : public std::runtime_error {
+public:
+    EInOutError(int ErrorCode, const std::string& Message);
+    explicit EInOutError(int ErrorCode);
+
+    int ErrorCode() const noexcept { return FErrorCode; }
+
+private:
+    int FErrorCode;
+};
+
+// 2 "File not found", 3 "Invalid filename", 4 "Too many open files", 5 "File access denied",
+// anything else "I/O error N".
+std::string InOutErrorMessage(int ErrorCode);
+
+#ifndef _WIN32
+// Maps a failed POSIX call on Path to the library's codes: a missing file is 2, a missing or non-folder
+// directory on the path is 3, too many open files 4, permission denied, a read-only file system and a
+// folder opened as a file 5; anything else keeps errno.
+int InOutCodeFromErrno(int Errno, const std::string& Path);
+#endif
