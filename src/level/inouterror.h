@@ -24,4 +24,8 @@ std::string InOutErrorMessage(int ErrorCode);
 // directory on the path is 3, too many open files 4, permission denied, a read-only file system and a
 // folder opened as a file 5; anything else keeps errno.
 int InOutCodeFromErrno(int Errno, const std::string& Path);
+
+// The error to raise for a failed POSIX call on Path. An errno that is kept but happens to equal one of
+// the library's codes (EIO is 5 on Linux) gets the plain "I/O error N" text rather than a wrong reason.
+EInOutError InOutErrorFromErrno(int Errno, const std::string& Path);
 #endif
