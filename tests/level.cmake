@@ -1,0 +1,2 @@
+# The level core: file format, failure paths and the system's error texts.
+zolvane_add_test(NAME tst_levelfile SOURCES tst_levelfile.cpp levelfiletools.h LIBS zolvane_level)
