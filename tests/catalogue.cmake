@@ -3,4 +3,3 @@
 zolvane_add_test(NAME tst_bitmap SOURCES tst_bitmap.cpp LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_imagelist SOURCES tst_imagelist.cpp LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_palettebar SOURCES tst_palettebar.cpp LIBS zolvane_toolkit)
-zolvane_add_test(NAME tst_catalogue SOURCES tst_catalogue.cpp LIBS zolvane_catalogue)
