@@ -1,0 +1,392 @@
+#include "drawgrid.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPolygon>
+#include <QTimer>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace {
+
+constexpr int BorderWidth = 1;
+constexpr int LineWidth = 1;
+constexpr int WheelNotch = 120;  // angleDelta of one notch of an ordinary mouse wheel
+const QColor GridLineColor(0xC0, 0xC0, 0xC0);
+
+// Restores the painter even when an owner's draw handler throws.
+class TPainterStateGuard {
+public:
+    explicit TPainterStateGuard(QPainter& Canvas) : FCanvas(Canvas) { FCanvas.save(); }
+    ~TPainterStateGuard() { FCanvas.restore(); }
+    TPainterStateGuard(const TPainterStateGuard&) = delete;
+    TPainterStateGuard& operator=(const TPainterStateGuard&) = delete;
+
+private:
+    QPainter& FCanvas;
+};
+
+}  // namespace
+
+TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent) {
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    // Every pixel is painted by the border, the lines or a cell, so Qt need not erase first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FAutoStepTimer = new QTimer(this);
+    FAutoStepTimer->setObjectName(QStringLiteral("AutoStepTimer"));
+    FAutoStepTimer->setInterval(AutoStepIntervalMs);
+    connect(FAutoStepTimer, &QTimer::timeout, this, &TDrawGrid::AutoStep);
+    SetGridSize(FColCount, FRowCount, FColWidth, FRowHeight);
+}
+
+void TDrawGrid::SetGridSize(int ColCount, int RowCount, int ColWidth, int RowHeight) {
+    EndSelecting();
+    FColCount = std::max(1, ColCount);
+    FRowCount = std::max(1, RowCount);
+    FColWidth = std::max(1, ColWidth);
+    FRowHeight = std::max(1, RowHeight);
+    FCol = std::min(FCol, FColCount - 1);
+    FRow = std::min(FRow, FRowCount - 1);
+    // The line after the last column and row falls on the border, so it takes no pixel of its own.
+    setFixedSize(sizeHint());
+    update();
+}
+
+void TDrawGrid::SetOnSelectCell(TSelectCellEvent Handler) {
+    FOnSelectCell = std::move(Handler);
+}
+
+void TDrawGrid::SetOnDrawCell(TDrawCellEvent Handler) {
+    FOnDrawCell = std::move(Handler);
+    update();
+}
+
+QRect TDrawGrid::CellRect(int ACol, int ARow) const {
+    if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
+        return {};
+    return QRect(BorderWidth + ACol * (FColWidth + LineWidth), BorderWidth + ARow * (FRowHeight + LineWidth),
+                 FColWidth, FRowHeight);
+}
+
+void TDrawGrid::InvalidateCell(int ACol, int ARow) {
+    const QRect Rect = CellRect(ACol, ARow);
+    if (!Rect.isEmpty())
+        update(Rect);
+}
+
+void TDrawGrid::Invalidate() {
+    update();
+}
+
+QSize TDrawGrid::sizeHint() const {
+    return QSize(FColCount * (FColWidth + LineWidth) + BorderWidth,
+                 FRowCount * (FRowHeight + LineWidth) + BorderWidth);
+}
+
+QSize TDrawGrid::minimumSizeHint() const {
+    return sizeHint();
+}
+
+QPoint TDrawGrid::ToCellArea(const QPoint& WidgetPos) const {
+    return WidgetPos - QPoint(BorderWidth, BorderWidth);
+}
+
+// The line right of and below a cell belongs to that cell.
+TDrawGrid::TCellHit TDrawGrid::CellAt(const QPoint& WidgetPos) const {
+    const QPoint Pos = ToCellArea(WidgetPos);
+    if (Pos.x() < 0 || Pos.y() < 0)
+        return {};
+    const int ACol = Pos.x() / (FColWidth + LineWidth);
+    const int ARow = Pos.y() / (FRowHeight + LineWidth);
+    if (ACol >= FColCount || ARow >= FRowCount)
+        return {};
+    return {true, ACol, ARow};
+}
+
+// Direction of the auto-step for a pointer at WidgetPos; null while the pointer is over the cell area.
+QPoint TDrawGrid::StepTowards(const QPoint& WidgetPos) const {
+    const QPoint Pos = ToCellArea(WidgetPos);
+    const int Right = FColCount * (FColWidth + LineWidth);
+    const int Bottom = FRowCount * (FRowHeight + LineWidth);
+    const int Dx = Pos.x() < 0 ? -1 : (Pos.x() > Right ? 1 : 0);
+    const int Dy = Pos.y() < 0 ? -1 : (Pos.y() > Bottom ? 1 : 0);
+    return QPoint(Dx, Dy);
+}
+
+bool TDrawGrid::SelectCell(int ACol, int ARow) {
+    bool CanSelect = true;
+    if (FOnSelectCell)
+        FOnSelectCell(this, ACol, ARow, CanSelect);
+    // The handler may have resized the grid under us.
+    if (!CanSelect || ACol >= FColCount || ARow >= FRowCount)
+        return false;
+    const QRect Left = CellRect(FCol, FRow);
+    FCol = ACol;
+    FRow = ARow;
+    update(Left);
+    update(CellRect(FCol, FRow));
+    return true;
+}
+
+// Pointer events can skip cells on a fast drag; walking the line from the current cell keeps a painted
+// stroke without gaps.
+void TDrawGrid::SelectAlongLine(int ACol, int ARow) {
+    const int Dx = std::abs(ACol - FCol);
+    const int Dy = -std::abs(ARow - FRow);
+    const int Sx = FCol < ACol ? 1 : -1;
+    const int Sy = FRow < ARow ? 1 : -1;
+    int Err = Dx + Dy;
+    int C = FCol;
+    int R = FRow;
+    while (C != ACol || R != ARow) {
+        const int E2 = 2 * Err;
+        if (E2 >= Dy) {
+            Err += Dy;
+            C += Sx;
+        }
+        if (E2 <= Dx) {
+            Err += Dx;
+            R += Sy;
+        }
+        if (!SelectCell(C, R))
+            return;
+    }
+}
+
+void TDrawGrid::DragTo(const QPoint& WidgetPos) {
+    FLastPointer = WidgetPos;
+    const TCellHit Hit = CellAt(WidgetPos);
+    if (Hit.Valid) {
+        FAutoStepTimer->stop();
+        if (Hit.Col != FCol || Hit.Row != FRow)
+            SelectAlongLine(Hit.Col, Hit.Row);
+    } else if (!StepTowards(WidgetPos).isNull()) {
+        if (!FAutoStepTimer->isActive())
+            FAutoStepTimer->start();
+    } else {
+        FAutoStepTimer->stop();
+    }
+}
+
+void TDrawGrid::AutoStep() {
+    const QPoint Direction = StepTowards(FLastPointer);
+    if (!FSelecting || Direction.isNull()) {
+        FAutoStepTimer->stop();
+        return;
+    }
+    const int C = std::clamp(FCol + Direction.x(), 0, FColCount - 1);
+    const int R = std::clamp(FRow + Direction.y(), 0, FRowCount - 1);
+    if (C != FCol || R != FRow)
+        SelectCell(C, R);
+}
+
+void TDrawGrid::EndSelecting() {
+    FSelecting = false;
+    if (FAutoStepTimer)
+        FAutoStepTimer->stop();
+}
+
+void TDrawGrid::paintEvent(QPaintEvent* Event) {
+    QPainter Canvas(this);
+    const int Width = width();
+    const int Height = height();
+    const QColor BorderColor = palette().color(QPalette::WindowText);
+    Canvas.fillRect(0, 0, Width, BorderWidth, BorderColor);
+    Canvas.fillRect(0, Height - BorderWidth, Width, BorderWidth, BorderColor);
+    Canvas.fillRect(0, 0, BorderWidth, Height, BorderColor);
+    Canvas.fillRect(Width - BorderWidth, 0, BorderWidth, Height, BorderColor);
+
+    const int InnerWidth = Width - 2 * BorderWidth;
+    const int InnerHeight = Height - 2 * BorderWidth;
+    for (int C = 0; C < FColCount - 1; ++C)
+        Canvas.fillRect(BorderWidth + C * (FColWidth + LineWidth) + FColWidth, BorderWidth, LineWidth, InnerHeight,
+                        GridLineColor);
+    for (int R = 0; R < FRowCount - 1; ++R)
+        Canvas.fillRect(BorderWidth, BorderWidth + R * (FRowHeight + LineWidth) + FRowHeight, InnerWidth, LineWidth,
+                        GridLineColor);
+
+    const QRegion& Dirty = Event->region();
+    for (int R = 0; R < FRowCount; ++R)
+        for (int C = 0; C < FColCount; ++C)
+            if (Dirty.intersects(CellRect(C, R)))
+                PaintCell(Canvas, C, R);
+}
+
+void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow) {
+    const QRect Rect = CellRect(ACol, ARow);
+    TGridDrawState State;
+    if (ACol == FCol && ARow == FRow) {
+        State |= gdSelected;
+        if (hasFocus())
+            State |= gdFocused;
+    }
+    const bool Highlighted = State.testFlag(gdSelected) && !State.testFlag(gdFocused);
+    Canvas.fillRect(Rect, palette().color(Highlighted ? QPalette::Highlight : QPalette::Base));
+
+    if (FOnDrawCell) {
+        // Clipped so that an owner cannot paint over a neighbour that is not being repainted.
+        TPainterStateGuard Guard(Canvas);
+        Canvas.setClipRect(Rect, Qt::IntersectClip);
+        FOnDrawCell(this, ACol, ARow, Rect, State, Canvas);
+    }
+
+    if (State.testFlag(gdFocused)) {
+        // A dotted frame that inverts every other outer pixel stays visible over any picture.
+        QPolygon Dots;
+        for (int X = Rect.left(); X <= Rect.right(); ++X)
+            for (int Y : {Rect.top(), Rect.bottom()})
+                if ((X - Rect.left() + Y - Rect.top()) % 2 == 0)
+                    Dots << QPoint(X, Y);
+        for (int Y = Rect.top() + 1; Y < Rect.bottom(); ++Y)
+            for (int X : {Rect.left(), Rect.right()})
+                if ((X - Rect.left() + Y - Rect.top()) % 2 == 0)
+                    Dots << QPoint(X, Y);
+        TPainterStateGuard Guard(Canvas);
+        Canvas.setCompositionMode(QPainter::RasterOp_NotDestination);
+        Canvas.setPen(QPen(Qt::black, 0));
+        Canvas.drawPoints(Dots);
+    }
+}
+
+void TDrawGrid::mousePressEvent(QMouseEvent* Event) {
+    Event->accept();
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
+    if (Event->button() != Qt::LeftButton)
+        return;
+    const TCellHit Hit = CellAt(Event->position().toPoint());
+    if (!Hit.Valid)
+        return;
+    FSelecting = true;
+    FLastPointer = Event->position().toPoint();
+    SelectCell(Hit.Col, Hit.Row);
+}
+
+// Qt sends this instead of the second press; it selects nothing, and the drag stays off until release.
+void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event) {
+    Event->accept();
+    if (focusPolicy() & Qt::ClickFocus)
+        setFocus(Qt::MouseFocusReason);
+    if (Event->button() == Qt::LeftButton)
+        EndSelecting();
+}
+
+void TDrawGrid::mouseMoveEvent(QMouseEvent* Event) {
+    Event->accept();
+    if (!FSelecting)
+        return;
+    // The release went elsewhere (a dialog, another application): the stroke is over.
+    if (!(Event->buttons() & Qt::LeftButton)) {
+        EndSelecting();
+        return;
+    }
+    DragTo(Event->position().toPoint());
+}
+
+void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event) {
+    Event->accept();
+    if (Event->button() != Qt::LeftButton || !FSelecting)
+        return;
+    EndSelecting();
+    const TCellHit Hit = CellAt(Event->position().toPoint());
+    if (Hit.Valid && (Hit.Col != FCol || Hit.Row != FRow))
+        SelectAlongLine(Hit.Col, Hit.Row);
+}
+
+void TDrawGrid::keyPressEvent(QKeyEvent* Event) {
+    const bool Ctrl = Event->modifiers().testFlag(Qt::ControlModifier);
+    const int LastCol = FColCount - 1;
+    const int LastRow = FRowCount - 1;
+    // A page is every row but one, as all rows are always visible.
+    const int PageRows = std::max(1, LastRow);
+    int C = FCol;
+    int R = FRow;
+    switch (Event->key()) {
+    case Qt::Key_Left:
+        C = Ctrl ? 0 : FCol - 1;
+        break;
+    case Qt::Key_Right:
+        C = Ctrl ? LastCol : FCol + 1;
+        break;
+    case Qt::Key_Up:
+        R = FRow - 1;
+        break;
+    case Qt::Key_Down:
+        R = FRow + 1;
+        break;
+    case Qt::Key_Home:
+        C = 0;
+        if (Ctrl)
+            R = 0;
+        break;
+    case Qt::Key_End:
+        C = LastCol;
+        if (Ctrl)
+            R = LastRow;
+        break;
+    case Qt::Key_PageUp:
+        R = Ctrl ? 0 : FRow - PageRows;
+        break;
+    case Qt::Key_PageDown:
+        R = Ctrl ? LastRow : FRow + PageRows;
+        break;
+    default:
+        QWidget::keyPressEvent(Event);
+        return;
+    }
+    Event->accept();
+    C = std::clamp(C, 0, LastCol);
+    R = std::clamp(R, 0, LastRow);
+    if (C != FCol || R != FRow)
+        SelectCell(C, R);
+}
+
+// One row per notch; finer deltas from touchpads add up to a notch first.
+void TDrawGrid::wheelEvent(QWheelEvent* Event) {
+    if (!hasFocus()) {
+        Event->ignore();
+        return;
+    }
+    Event->accept();
+    const int Delta = Event->angleDelta().y();
+    if (Delta == 0)
+        return;
+    if ((Delta > 0) != (FWheelRemainder > 0))
+        FWheelRemainder = 0;
+    FWheelRemainder += Delta;
+    while (std::abs(FWheelRemainder) >= WheelNotch) {
+        const int Step = FWheelRemainder > 0 ? -1 : 1;
+        FWheelRemainder += Step * WheelNotch;
+        const int R = FRow + Step;
+        if (R < 0 || R >= FRowCount) {
+            FWheelRemainder = 0;
+            break;
+        }
+        SelectCell(FCol, R);
+    }
+}
+
+void TDrawGrid::focusInEvent(QFocusEvent* Event) {
+    // Only the current cell changes look; the base class would repaint the whole grid.
+    Q_UNUSED(Event);
+    InvalidateCell(FCol, FRow);
+}
+
+void TDrawGrid::focusOutEvent(QFocusEvent* Event) {
+    // Whatever took the focus (a message box, another window) also takes the button release.
+    EndSelecting();
+    FWheelRemainder = 0;
+    Q_UNUSED(Event);
+    InvalidateCell(FCol, FRow);
+}
+
+void TDrawGrid::hideEvent(QHideEvent* Event) {
+    EndSelecting();
+    QWidget::hideEvent(Event);
+}

@@ -1,1 +1,93 @@
 #pragma once
+
+#include <QFlags>
+#include <QPoint>
+#include <QRect>
+#include <QWidget>
+
+#include <functional>
+
+class QPainter;
+class QTimer;
+
+// An owner-drawn grid of equal cells with one current cell. It never scrolls: the widget is exactly as
+// large as its cells. The owner draws the cells and decides, cell by cell, whether a selection may happen.
+class TDrawGrid : public QWidget {
+    Q_OBJECT
+public:
+    enum TGridDrawStateFlag { gdSelected = 1, gdFocused = 2 };
+    Q_DECLARE_FLAGS(TGridDrawState, TGridDrawStateFlag)
+    using TSelectCellEvent = std::function<void(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
+    using TDrawCellEvent = std::function<void(TDrawGrid* Sender, int ACol, int ARow, const QRect& Rect,
+                                              TGridDrawState State, QPainter& Canvas)>;
+
+    explicit TDrawGrid(QWidget* Parent = nullptr);
+
+    // Counts and sizes below 1 are raised to 1. The current cell is clamped into the new grid without
+    // a select event.
+    void SetGridSize(int ColCount, int RowCount, int ColWidth, int RowHeight);
+    int ColCount() const { return FColCount; }
+    int RowCount() const { return FRowCount; }
+    int Col() const { return FCol; }
+    int Row() const { return FRow; }
+
+    void SetOnSelectCell(TSelectCellEvent Handler);
+    void SetOnDrawCell(TDrawCellEvent Handler);
+
+    // The cell's rectangle in widget coordinates, without the grid lines; empty outside the grid.
+    QRect CellRect(int ACol, int ARow) const;
+    void InvalidateCell(int ACol, int ARow);
+    void Invalidate();
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+
+    static constexpr int AutoStepIntervalMs = 60;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+    void mouseDoubleClickEvent(QMouseEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mouseReleaseEvent(QMouseEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void wheelEvent(QWheelEvent* Event) override;
+    void focusInEvent(QFocusEvent* Event) override;
+    void focusOutEvent(QFocusEvent* Event) override;
+    void hideEvent(QHideEvent* Event) override;
+
+private:
+    struct TCellHit {
+        bool Valid = false;
+        int Col = 0;
+        int Row = 0;
+    };
+
+    QPoint ToCellArea(const QPoint& WidgetPos) const;
+    TCellHit CellAt(const QPoint& WidgetPos) const;
+    QPoint StepTowards(const QPoint& WidgetPos) const;
+    bool SelectCell(int ACol, int ARow);
+    void SelectAlongLine(int ACol, int ARow);
+    void DragTo(const QPoint& WidgetPos);
+    void AutoStep();
+    void EndSelecting();
+    void PaintCell(QPainter& Canvas, int ACol, int ARow);
+
+    int FColCount = 20;
+    int FRowCount = 10;
+    int FColWidth = 30;
+    int FRowHeight = 18;
+    int FCol = 0;
+    int FRow = 0;
+
+    // Left button pressed on a cell and not yet released: moves and the auto-step select cells.
+    bool FSelecting = false;
+    QPoint FLastPointer;
+    int FWheelRemainder = 0;
+    QTimer* FAutoStepTimer = nullptr;
+
+    TSelectCellEvent FOnSelectCell;
+    TDrawCellEvent FOnDrawCell;
+};
+
+Q_DECLARE_OPERATORS_FOR_FLAGS(TDrawGrid::TGridDrawState)
