@@ -1,1 +1,27 @@
 #pragma once
+
+#include <QString>
+
+#include <functional>
+
+enum class TModalResult { Ok, Yes, No, Cancel };
+enum class TMessageKind { Error, Plain, Question };
+
+struct TMessageRequest {
+    TMessageKind Kind;
+    QString Title;
+    QString Text;
+};
+
+// Tests answer message boxes through this hook instead of a real modal loop. While a hook is set no box
+// is shown; the hook's answer is what the box would have returned. Pass an empty function to remove it.
+using TMessageHook = std::function<TModalResult(const TMessageRequest&)>;
+void SetMessageHook(TMessageHook Hook);
+
+// Error icon, one OK button.
+TModalResult ShowErrorBox(const QString& Title, const QString& Text);
+// No icon, one OK button.
+TModalResult ShowPlainBox(const QString& Title, const QString& Text);
+// Question icon, centred on the screen, buttons Yes, No, Cancel in that order with Yes the default;
+// Esc and the close box answer Cancel.
+TModalResult AskYesNoCancel(const QString& Text);
