@@ -359,6 +359,9 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text)
     // Renaming over a folder, a device or a pipe would replace the node itself, not write to it.
     if (Exists && !S_ISREG(Old.st_mode))
         throw EInOutError(5);
+    // The rename needs only the folder's permission; a read-only level must still refuse the save.
+    if (Exists && faccessat(AT_FDCWD, Target.c_str(), W_OK, AT_EACCESS) != 0)
+        ThrowErrno(errno, Target);
 
     std::string TempPath;
     int Fd = -1;
