@@ -1,0 +1,2 @@
+# The stand-in game
+zolvane_add_test(NAME tst_game_core SOURCES tst_game_core.cpp LIBS zolvane_gamecore)

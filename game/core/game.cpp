@@ -289,14 +289,20 @@ void TGame::BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY)
             bool TopOrBottom = DepthY <= DepthX;
             if (WasOverColumns != WasBesideRows)
                 TopOrBottom = WasOverColumns;
+            const int AwayX = Ball.X < Rect.Left + Rect.Width / 2 ? -1 : 1;
+            const int AwayY = Ball.Y < Rect.Top + Rect.Height / 2 ? -1 : 1;
+            // A face that touches a neighbour across the 1-pixel gap cannot be hit: a ball at the seam of
+            // a row bounces off the row's face, not off the inner side of a brick.
+            const bool SideCovered = BrickPresent(Column + AwayX, Row);
+            const bool TopOrBottomCovered = BrickPresent(Column, Row + AwayY);
+            if (TopOrBottom ? TopOrBottomCovered && !SideCovered : SideCovered && !TopOrBottomCovered)
+                TopOrBottom = !TopOrBottom;
             if (TopOrBottom) {
-                const double Away = Ball.Y < Rect.Top + Rect.Height / 2 ? -1 : 1;
                 if (std::abs(PushY) < DepthY)
-                    PushY = Away * DepthY;
+                    PushY = AwayY * DepthY;
             } else {
-                const double Away = Ball.X < Rect.Left + Rect.Width / 2 ? -1 : 1;
                 if (std::abs(PushX) < DepthX)
-                    PushX = Away * DepthX;
+                    PushX = AwayX * DepthX;
             }
             if (Brick.Breakable()) {
                 DamageBrick(Column, Row, false);
@@ -321,6 +327,12 @@ void TGame::BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY)
         Ball.BouncesWithoutProgress = 0;
     else if (HitFixed)
         CountBounce(Ball);
+}
+
+bool TGame::BrickPresent(int Column, int Row) const
+{
+    return Column >= 0 && Column < LevelColumns && Row >= 0 && Row < LevelRows
+        && FState.Bricks[Column][Row].Present();
 }
 
 void TGame::BounceOffPaddle(TBall& Ball)

@@ -42,6 +42,7 @@ private:
     bool MoveBallBy(TBall& Ball, double DX, double DY);
     void BounceOffWalls(TBall& Ball);
     void BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY);
+    bool BrickPresent(int Column, int Row) const;
     void BounceOffPaddle(TBall& Ball);
     void KeepAngleSane(TBall& Ball);
     void CountBounce(TBall& Ball);
