@@ -326,6 +326,18 @@ private slots:
         QTest::mouseRelease(FGrid, Qt::LeftButton, Qt::NoModifier, QPoint(-50, 100));
     }
 
+    void focusLossInAHandlerEndsTheWalk() {
+        Run("press 0 0");
+        FGrid->SetOnSelectCell([this](TDrawGrid*, int ACol, int ARow, bool&) {
+            FSelected << QPoint(ACol, ARow);
+            if (ACol == 2)
+                FOther->setFocus();
+        });
+        Run("move 5 0; move 6 0; release 6 0");
+        QCOMPARE(Describe(FSelected), Describe(RowRun(0, 2, 0)));
+        QCOMPARE(QPoint(FGrid->Col(), FGrid->Row()), QPoint(2, 0));
+    }
+
     void keysMoveTheCurrentCell_data() {
         QTest::addColumn<QPoint>("start");
         QTest::addColumn<int>("key");

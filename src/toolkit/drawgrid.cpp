@@ -135,8 +135,10 @@ bool TDrawGrid::SelectCell(int ACol, int ARow) {
 }
 
 // Pointer events can skip cells on a fast drag; walking the line from the current cell keeps a painted
-// stroke without gaps.
+// stroke without gaps. A handler that takes the focus away (an error box) ends the walk, so that one
+// failure is not repeated for every cell left on the line.
 void TDrawGrid::SelectAlongLine(int ACol, int ARow) {
+    const unsigned FocusLossesBefore = FFocusLosses;
     const int Dx = std::abs(ACol - FCol);
     const int Dy = -std::abs(ARow - FRow);
     const int Sx = FCol < ACol ? 1 : -1;
@@ -154,7 +156,7 @@ void TDrawGrid::SelectAlongLine(int ACol, int ARow) {
             Err += Dx;
             R += Sy;
         }
-        if (!SelectCell(C, R))
+        if (!SelectCell(C, R) || FFocusLosses != FocusLossesBefore)
             return;
     }
 }
@@ -381,6 +383,7 @@ void TDrawGrid::focusInEvent(QFocusEvent* Event) {
 void TDrawGrid::focusOutEvent(QFocusEvent* Event) {
     // Whatever took the focus (a message box, another window) also takes the button release.
     EndSelecting();
+    ++FFocusLosses;
     FWheelRemainder = 0;
     Q_UNUSED(Event);
     InvalidateCell(FCol, FRow);

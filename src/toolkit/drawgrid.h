@@ -84,6 +84,7 @@ private:
     bool FSelecting = false;
     QPoint FLastPointer;
     int FWheelRemainder = 0;
+    unsigned FFocusLosses = 0;
     QTimer* FAutoStepTimer = nullptr;
 
     TSelectCellEvent FOnSelectCell;
