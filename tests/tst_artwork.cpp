@@ -1,0 +1,165 @@
+#include "bitmap.h"
+#include "catalogue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The pictures and sample levels the build lays out beside the executables.
+
+namespace {
+
+QString gameDir() { return qEnvironmentVariable("ZOLVANE_GAME_DIR"); }
+
+QImage load(const QString& RelativePath) {
+    return LoadBitmapFile(QDir(gameDir()).filePath(RelativePath).toStdString());
+}
+
+int bitsPerPixelOf(const QString& RelativePath) {
+    QFile File(QDir(gameDir()).filePath(RelativePath));
+    if (!File.open(QIODevice::ReadOnly))
+        return -1;
+    const QByteArray Header = File.read(30);
+    return Header.size() < 30 ? -1 : quint8(Header[28]) | quint8(Header[29]) << 8;
+}
+
+QByteArray readAll(const QString& Path) {
+    QFile File(Path);
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(cannot read)");
+}
+
+// Pairs of files in the list whose pictures are equal.
+QStringList identicalPairs(std::span<const TCatalogueEntry> Kinds) {
+    QStringList Pairs;
+    for (std::size_t I = 0; I < Kinds.size(); ++I)
+        for (std::size_t J = I + 1; J < Kinds.size(); ++J)
+            if (load(Kinds[I].ImageFile) == load(Kinds[J].ImageFile))
+                Pairs << QString("%1 = %2").arg(Kinds[I].ImageFile, Kinds[J].ImageFile);
+    return Pairs;
+}
+
+} // namespace
+
+class TestArtwork : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { QVERIFY2(!gameDir().isEmpty(), "ZOLVANE_GAME_DIR is not set"); }
+
+    void cataloguePicturesAreOpaqueBitmapsOfPaletteSize_data() {
+        QTest::addColumn<QString>("File");
+        QTest::addColumn<QSize>("Size");
+        for (const TCatalogueEntry& Kind : BrickKinds())
+            QTest::newRow(Kind.ImageFile) << QString(Kind.ImageFile) << QSize(15, 9);
+        for (const TCatalogueEntry& Kind : PowerUpKinds())
+            QTest::newRow(Kind.ImageFile) << QString(Kind.ImageFile) << QSize(23, 11);
+    }
+    void cataloguePicturesAreOpaqueBitmapsOfPaletteSize() {
+        QFETCH(QString, File);
+        QFETCH(QSize, Size);
+        const QImage Image = load(File);
+        QCOMPARE(Image.size(), Size);
+        QCOMPARE(bitsPerPixelOf(File), 24);
+        QSet<QRgb> Colours;
+        for (int Y = 0; Y < Image.height(); ++Y)
+            for (int X = 0; X < Image.width(); ++X)
+                Colours.insert(Image.pixel(X, Y));
+        QVERIFY2(Colours.size() >= 6, qPrintable(QString("only %1 colours").arg(Colours.size())));
+    }
+
+    void noTwoPicturesOfACatalogueAreAlike() {
+        QCOMPARE(identicalPairs(BrickKinds()), QStringList{});
+        QCOMPARE(identicalPairs(PowerUpKinds()), QStringList{});
+    }
+
+    void toolPicturesAndIconHaveTransparentBackground_data() {
+        QTest::addColumn<QString>("File");
+        QTest::addColumn<QSize>("Size");
+        for (const char* Tool : {"tool_erase", "tool_draw", "tool_new", "tool_save", "tool_run"})
+            QTest::newRow(Tool) << QString("editor/images/%1.bmp").arg(Tool) << QSize(16, 16);
+        QTest::newRow("icon") << "editor/images/zolvane.bmp" << QSize(32, 32);
+    }
+    void toolPicturesAndIconHaveTransparentBackground() {
+        QFETCH(QString, File);
+        QFETCH(QSize, Size);
+        const QImage Image = load(File);
+        QCOMPARE(Image.size(), Size);
+        QVERIFY(Image.hasAlphaChannel());
+        QCOMPARE(qAlpha(Image.pixel(0, Size.height() - 1)), 0);
+        QCOMPARE(qAlpha(Image.pixel(Size.width() / 2, Size.height() / 2)), 255);
+    }
+
+    void sampleLevelsAreLaidOutUnchanged() {
+        const QStringList Sources = QDir(ZOLVANE_ASSETS_DIR "/levels").entryList({"level*.txt"}, QDir::Files, QDir::Name);
+        QVERIFY2(Sources.size() >= 5, qPrintable(Sources.join(", ")));
+        for (const QString& Name : Sources)
+            QCOMPARE(readAll(gameDir() + "/data/levels/" + Name), readAll(ZOLVANE_ASSETS_DIR "/levels/" + Name));
+    }
+
+    void sampleLevelsAreWellFormedAndShowEveryKind() {
+        QString Bricks, PowerUps;
+        for (const TCatalogueEntry& Kind : BrickKinds())
+            Bricks += QChar(Kind.FileChar);
+        for (const TCatalogueEntry& Kind : PowerUpKinds())
+            PowerUps += QChar(Kind.FileChar);
+        QSet<QChar> BricksSeen, PowerUpsSeen;
+        int Trailers = 0;
+        const QDir Levels(ZOLVANE_ASSETS_DIR "/levels");
+        for (const QString& Name : Levels.entryList({"level*.txt"}, QDir::Files)) {
+            const QByteArray Text = readAll(Levels.filePath(Name));
+            QVERIFY2(Text.endsWith("\r\n"), qPrintable(Name));
+            QList<QByteArray> Lines = Text.chopped(1).split('\n');
+            for (const QByteArray& Line : Lines)
+                QVERIFY2(Line.endsWith('\r'), qPrintable(Name + ": a line without CR LF"));
+            for (QByteArray& Line : Lines)
+                Line.chop(1);
+            QVERIFY2(Lines.size() == 10 || (Lines.size() == 12 && Lines[10] == ":" && !Lines[11].isEmpty()),
+                     qPrintable(QString("%1: %2 lines").arg(Name).arg(Lines.size())));
+            Trailers += Lines.size() == 12 ? 1 : 0;
+            for (int Row = 0; Row < 10; ++Row) {
+                const QByteArray& Line = Lines[Row];
+                QCOMPARE(Line.size(), 40);
+                QByteArray BrickRow;
+                for (int Column = 0; Column < 20; ++Column) {
+                    const QChar Brick(Line[2 * Column]), PowerUp(Line[2 * Column + 1]);
+                    QVERIFY2(Brick == '.' || Bricks.contains(Brick), qPrintable(Name + ": " + Line));
+                    QVERIFY2(PowerUp == '.' || (PowerUps.contains(PowerUp) && Brick != '.'), qPrintable(Name + ": " + Line));
+                    BricksSeen.insert(Brick);
+                    PowerUpsSeen.insert(PowerUp);
+                    BrickRow += Line[2 * Column];
+                }
+                QByteArray Mirrored = BrickRow;
+                std::reverse(Mirrored.begin(), Mirrored.end());
+                QCOMPARE(BrickRow, Mirrored);
+            }
+        }
+        QString Missing;
+        for (QChar C : Bricks + PowerUps)
+            if (!BricksSeen.contains(C) && !PowerUpsSeen.contains(C))
+                Missing += C;
+        QCOMPARE(Missing, QString());
+        QVERIFY(Trailers >= 1);
+    }
+
+    void layingOutLevelsNeverOverwritesAnEditedOne() {
+        QTemporaryDir Dest;
+        QVERIFY(Dest.isValid());
+        QFile Edited(Dest.filePath("level1.txt"));
+        QVERIFY(Edited.open(QIODevice::WriteOnly));
+        Edited.write("edited by a designer\r\n");
+        Edited.close();
+        QProcess Cmake;
+        Cmake.start(ZOLVANE_CMAKE_COMMAND, {"-DSOURCE_DIR=" ZOLVANE_ASSETS_DIR "/levels", "-DDEST_DIR=" + Dest.path(),
+                                            "-P", ZOLVANE_ASSETS_DIR "/copylevels.cmake"});
+        QVERIFY(Cmake.waitForFinished(60000));
+        QCOMPARE(Cmake.exitCode(), 0);
+        QCOMPARE(readAll(Dest.filePath("level1.txt")), QByteArray("edited by a designer\r\n"));
+        QCOMPARE(readAll(Dest.filePath("level2.txt")), readAll(ZOLVANE_ASSETS_DIR "/levels/level2.txt"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestArtwork)
+#include "tst_artwork.moc"
