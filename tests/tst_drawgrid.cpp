@@ -389,13 +389,6 @@ private slots:
         QCOMPARE(QPoint(FGrid->Col(), FGrid->Row()), expected.isEmpty() ? start : expected.last());
     }
 
-    void keysWalkAPath() {
-        const QList<Qt::Key> Keys{Qt::Key_Right, Qt::Key_Right, Qt::Key_Down, Qt::Key_Left, Qt::Key_Up, Qt::Key_Up};
-        for (Qt::Key Key : Keys)
-            QTest::keyClick(FGrid, Key);
-        QCOMPARE(Describe(FSelected), Describe(TCells{{1, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 0}}));
-    }
-
     void tabLeavesTheGridWithoutSelecting() {
         QTest::keyClick(FGrid, Qt::Key_Tab);
         QVERIFY(FOther->hasFocus());
