@@ -17,10 +17,13 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <numbers>
 #include <string>
 #include <vector>
 
 namespace {
+
+constexpr double Pi = std::numbers::pi;
 
 struct Rgba {
     double R = 0, G = 0, B = 0, A = 1;
@@ -332,7 +335,7 @@ std::function<bool(double, double)> circle(double Cx, double Cy, double R) {
 std::vector<std::pair<double, double>> starPoints(double Cx, double Cy, double Outer, double Inner) {
     std::vector<std::pair<double, double>> P;
     for (int I = 0; I < 10; ++I) {
-        const double A = -M_PI / 2 + I * M_PI / 5;
+        const double A = -Pi / 2 + I * Pi / 5;
         const double R = (I % 2 == 0) ? Outer : Inner;
         P.emplace_back(Cx + R * std::cos(A), Cy + R * std::sin(A));
     }
@@ -341,7 +344,7 @@ std::vector<std::pair<double, double>> starPoints(double Cx, double Cy, double O
 
 Canvas drawEraser() {
     Canvas C(16, 16);
-    const double A = -M_PI / 4;
+    const double A = -Pi / 4;
     C.paint(turnedRect(8, 8.5, 7.2, 3.8, A), rgb(70, 60, 80));
     // rubber half (lower left) and the blue sleeve half (upper right)
     C.paint(turnedRect(5.6, 10.9, 3.4, 2.9, A), [](double, double Y) { return mix(rgb(255, 190, 200), rgb(235, 120, 140), (Y - 6) / 9); });
@@ -355,7 +358,7 @@ Canvas drawEraser() {
 
 Canvas drawPencil() {
     Canvas C(16, 16);
-    const double A = -M_PI / 4;
+    const double A = -Pi / 4;
     C.paint(turnedRect(9.4, 6.6, 5.2, 2.6, A), rgb(110, 20, 20));
     C.paint(turnedRect(9.4, 6.6, 5.0, 1.8, A), [](double X, double Y) {
         // the body is lit along one long side
