@@ -1,0 +1,377 @@
+#include "main.h"
+
+#include "ui_main.h"
+
+#include "application.h"
+#include "dialogs.h"
+#include "drawgrid.h"
+#include "exceptions.h"
+#include "gamelaunch.h"
+#include "levelfolder.h"
+#include "levellistview.h"
+#include "palettebar.h"
+#include "xProcs.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+const char* const LevelFolder = "data/levels/";
+const char* const GameExecutable = "zolvane.exe";
+const char* const TestFileName = "test.lvl";
+
+QString FromLocal(const std::string& Text)
+{
+    return QString::fromLocal8Bit(Text.data(), static_cast<qsizetype>(Text.size()));
+}
+
+void ShowError(const std::exception& E)
+{
+    ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
+}
+
+} // namespace
+
+TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Parent), ui(new Ui::TMainForm)
+{
+    const QString Dir = GameDir.isEmpty() ? QCoreApplication::applicationDirPath() : GameDir;
+    FGameDir = QDir::toNativeSeparators(QDir(Dir).absolutePath()).toStdString();
+    if (FGameDir.empty() || FGameDir.back() != QDir::separator().toLatin1())
+        FGameDir += QDir::separator().toLatin1();
+
+    ui->setupUi(this);
+    QFont Font(QStringLiteral("Arial"));
+    Font.setPixelSize(13);
+    setFont(Font);
+    ui->tbBricks->SetImages(&ilBricks);
+    ui->tbPowerUps->SetImages(&ilPowerUps);
+    ui->tbPowerUps->SetButtonWidth(26);
+    LoadToolImages();
+
+    connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
+    connect(ui->btnSaveLevel, &QToolButton::clicked, this, [this] { btnSaveLevelClick(); });
+    connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
+    connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
+    connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
+    connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
+    connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
+    connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
+
+    ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
+        RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
+    });
+    ui->dgrdField->SetOnDrawCell([this](TDrawGrid*, int ACol, int ARow, const QRect& Rect,
+                                        TDrawGrid::TGridDrawState, QPainter& Canvas) {
+        RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
+    });
+    ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
+        lvLevelsChanging(Sender, Item, AllowChange);
+    });
+    ui->lvLevels->SetOnSelectItem([this](TLevelListView* Sender, QListWidgetItem* Item, bool Selected) {
+        lvLevelsSelectItem(Sender, Item, Selected);
+    });
+    setTabOrder(ui->dgrdField, ui->lvLevels);
+
+    FormCreate();
+    ui->dgrdField->setFocus();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+}
+
+void TMainForm::LoadToolImages()
+{
+    // The tool pictures are decoration: a missing one leaves its button with a caption instead.
+    const char* const Files[] = {"tool_erase.bmp", "tool_draw.bmp", "tool_new.bmp", "tool_save.bmp", "tool_run.bmp"};
+    QToolButton* const Buttons[] = {ui->btnErase, ui->btnDraw, ui->btnNewLevel, ui->btnSaveLevel, ui->btnExec};
+    for (int Index = 0; Index < 5; ++Index) {
+        const QImage Picture(QStringLiteral("editor/images/") + QLatin1String(Files[Index]));
+        if (Picture.width() < ilMainMenu.Width() || Picture.height() < ilMainMenu.Height()) {
+            Buttons[Index]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            continue;
+        }
+        const QIcon Icon = ilMainMenu.Icon(ilMainMenu.Add(Picture.copy(0, 0, 16, 16)));
+        Buttons[Index]->setIcon(Icon);
+        if (Index == 3)
+            ui->menSave->setIcon(Icon);
+        if (Index == 4)
+            ui->menTestLevel->setIcon(Icon);
+    }
+}
+
+void TMainForm::FormCreate()
+{
+    FBricks = std::make_unique<TBrickList>();
+    FPowerUps = std::make_unique<TPowerUpList>();
+
+    // A broken picture is reported and costs only its own button: the rest of the editor is built as usual,
+    // so levels can still be opened, edited, saved and guarded.
+    for (const TCatalogueEntry& Kind : BrickKinds())
+        RunHandler([&] { FBricks->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
+    FBricks->BuildPalette(ilBricks, ui->tbBricks,
+                          [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); }, ShowError);
+    for (const TCatalogueEntry& Kind : PowerUpKinds())
+        RunHandler([&] { FPowerUps->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
+    FPowerUps->BuildPalette(ilPowerUps, ui->tbPowerUps,
+                            [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); }, ShowError);
+    ListLevels();
+    ClearLevel(FLevel);
+}
+
+void TMainForm::FormDestroy()
+{
+    FLevel.Loaded = 0;
+    FPowerUps.reset();
+    FBricks.reset();
+}
+
+void TMainForm::ListLevels()
+{
+    for (const std::string& Name : ListLevelFolder(LevelFolder))
+        ui->lvLevels->addItem(FromLocal(Name));
+}
+
+void TMainForm::showEvent(QShowEvent* Event)
+{
+    QMainWindow::showEvent(Event);
+    if (FPlaced)
+        return;
+    // The outer size includes the window manager's frame, which is known only once the window is shown.
+    FPlaced = true;
+    const QSize Frame = frameGeometry().size() - geometry().size();
+    resize(829 - Frame.width(), 358 - Frame.height());
+    move(348, 156);
+}
+
+// Palettes and tools
+
+void TMainForm::ReleaseToolBarButtons(TPaletteToolBar* ToolBar)
+{
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        Button->setChecked(false);
+}
+
+void TMainForm::BrickButtonClick(QObject* Sender)
+{
+    ReleaseToolBarButtons(ui->tbBricks);
+    auto* Button = qobject_cast<TPaletteButton*>(Sender);
+    if (!Button)
+        return;
+    const std::uint8_t Code = std::any_cast<const TBrickItem*>(Button->Tag)->Id;
+    if (Code == FSelectedBrick) {
+        FSelectedBrick = 0;
+    } else {
+        FSelectedBrick = Code;
+        Button->setChecked(true);
+    }
+}
+
+void TMainForm::PowerUpButtonClick(QObject* Sender)
+{
+    ReleaseToolBarButtons(ui->tbPowerUps);
+    auto* Button = qobject_cast<TPaletteButton*>(Sender);
+    if (!Button)
+        return;
+    const std::uint8_t Code = std::any_cast<const TPowerUpItem*>(Button->Tag)->Id;
+    if (Code == FSelectedPowerUp) {
+        FSelectedPowerUp = 0;
+    } else {
+        FSelectedPowerUp = Code;
+        Button->setChecked(true);
+    }
+}
+
+void TMainForm::btnDrawClick()
+{
+    ui->btnErase->setChecked(false);
+    ui->btnDraw->setChecked(true);
+}
+
+void TMainForm::btnEraseClick()
+{
+    ui->btnDraw->setChecked(false);
+    ui->btnErase->setChecked(true);
+}
+
+// The field
+
+void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
+{
+    TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
+    if (ui->btnErase->isChecked()) {
+        Cell = TLevelCell{};
+        FLevel.Changed = 1;
+    } else if (ui->btnDraw->isChecked()) {
+        if (FSelectedBrick != 0) {
+            Cell.Brick = FSelectedBrick;
+            FLevel.Changed = 1;
+        }
+        if (FSelectedPowerUp != 0 && Cell.Brick != 0) {
+            Cell.PowerUp = FSelectedPowerUp;
+            FLevel.Changed = 1;
+        }
+    }
+    CanSelect = true;
+}
+
+void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
+{
+    if (FLevel.Loaded == 0)
+        return;
+    const TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
+    Canvas.save();
+    Canvas.setClipRect(Rect);
+    Canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    if (Cell.Brick != 0)
+        if (const TBrickItem* Item = FBricks ? FBricks->FindItem(Cell.Brick) : nullptr)
+            Canvas.drawImage(Rect, Item->Bitmap);
+    if (Cell.PowerUp != 0)
+        if (const TPowerUpItem* Item = FPowerUps ? FPowerUps->FindItem(Cell.PowerUp) : nullptr)
+            Canvas.drawImage(Rect.topLeft() + QPoint(7, 7), Item->Bitmap);
+    Canvas.restore();
+}
+
+// Level commands
+
+void TMainForm::ShowLevelName()
+{
+    ui->labLevel->setText(QStringLiteral("Level: ") + FromLocal(FLevel.FileName));
+}
+
+void TMainForm::LoadLevelByName(const std::string& Name)
+{
+    const std::string Path = LevelFolder + Name;
+    TLevelData Loaded;
+    LoadLevel(Path, Loaded);
+    FLevel = Loaded;
+    if (FLevel.Loaded == 1)
+        ui->dgrdField->Invalidate();
+}
+
+bool TMainForm::QuerySaveChanges()
+{
+    if (FLevel.Loaded == 0 || FLevel.Changed == 0)
+        return true;
+    switch (AskYesNoCancel(QStringLiteral("Level changed, save changes to disk?"))) {
+    case TModalResult::Yes:
+        SaveCurrentLevel();
+        return true;
+    case TModalResult::No:
+        return true;
+    default:
+        throw EAbort();
+    }
+}
+
+void TMainForm::lvLevelsChanging(TLevelListView*, QListWidgetItem*, bool& AllowChange)
+{
+    bool Allow = false;
+    RunHandler([&] { Allow = QuerySaveChanges(); });
+    AllowChange = Allow;
+}
+
+void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool Selected)
+{
+    if (!Selected || !Item)
+        return;
+    const bool Opened = RunHandler([&] {
+        LoadLevelByName(Item->text().toLocal8Bit().toStdString());
+        ShowLevelName();
+    });
+    // The list must not show one level while the editor holds another.
+    if (!Opened)
+        SelectEditedLevelInList();
+}
+
+void TMainForm::SelectEditedLevelInList()
+{
+    QListWidgetItem* Entry = nullptr;
+    if (!FLevel.FileName.empty())
+        Entry = ui->lvLevels->FindCaption(FromLocal(std::filesystem::path(FLevel.FileName).filename().string()));
+    ui->lvLevels->SelectQuietly(Entry);
+}
+
+void TMainForm::btnNewLevelClick()
+{
+    RunHandler([&] {
+        QuerySaveChanges();
+        ClearLevel(FLevel);
+        ui->labLevel->setText(QStringLiteral("Level: New one"));
+        ui->dgrdField->Invalidate();
+    });
+}
+
+void TMainForm::SaveCurrentLevel()
+{
+    if (!FLevel.FileName.empty()) {
+        SaveLevel(FLevel.FileName, FLevel);
+    } else {
+        std::vector<std::string> Captions;
+        for (int Row = 0; Row < ui->lvLevels->count(); ++Row)
+            Captions.push_back(ui->lvLevels->item(Row)->text().toLocal8Bit().toStdString());
+        const std::string Path = NextLevelFileName(Captions, FGameDir);
+        SaveLevel(Path, FLevel);
+        ui->lvLevels->addItem(FromLocal(std::filesystem::path(Path).filename().string()));
+    }
+    // The level is on disk now: the prompt must not ask about it again.
+    FLevel.Changed = 0;
+    ShowLevelName();
+}
+
+void TMainForm::btnSaveLevelClick()
+{
+    RunHandler([&] { SaveCurrentLevel(); });
+}
+
+void TMainForm::FormCloseQuery(bool& CanClose)
+{
+    bool Allow = false;
+    RunHandler([&] { Allow = QuerySaveChanges(); });
+    CanClose = Allow;
+}
+
+void TMainForm::closeEvent(QCloseEvent* Event)
+{
+    bool CanClose = true;
+    FormCloseQuery(CanClose);
+    if (CanClose)
+        Event->accept();
+    else
+        Event->ignore();
+}
+
+void TMainForm::menExitClick()
+{
+    close();
+}
+
+// Test run
+
+void TMainForm::menTestLevelClick()
+{
+    RunHandler([&] {
+        const std::string Executable = FGameDir + GameExecutable;
+        const std::string TestFile = FGameDir + LevelFolder + TestFileName;
+        // A copy is written so that the level keeps its own file name: a later Save must not land in the
+        // scratch file.
+        TLevelData TestCopy = FLevel;
+        if (!SaveLevel(TestFile, TestCopy))
+            return;
+        void* Owner = nullptr;
+#ifdef _WIN32
+        Owner = reinterpret_cast<void*>(winId());
+#endif
+        const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
+        if (Error != 0)
+            ShowPlainBox(ApplicationTitle(), FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") +
+                                                 FromLocal(Executable) + QLatin1Char('"'));
+    });
+}

@@ -1,1 +1,82 @@
 #pragma once
+
+#include "imagelist.h"
+#include "uZolvane.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+class QListWidgetItem;
+class TDrawGrid;
+class TLevelListView;
+class TPaletteToolBar;
+namespace Ui {
+class TMainForm;
+}
+
+// The editor's one window: the level list, the field grid, the two palettes and the level commands.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    // GameDir is the game's directory, where the game executable lies and new levels are saved; empty means
+    // the directory of the running executable. Listing and opening levels use "data/levels/" relative to
+    // the current directory, which is the game's directory when the editor is started there.
+    explicit TMainForm(const QString& GameDir = QString(), QWidget* Parent = nullptr);
+    ~TMainForm() override;
+
+    const TLevelData& Level() const { return FLevel; }
+    std::uint8_t SelectedBrick() const { return FSelectedBrick; }
+    std::uint8_t SelectedPowerUp() const { return FSelectedPowerUp; }
+    const TBrickList& Bricks() const { return *FBricks; }
+    const TPowerUpList& PowerUps() const { return *FPowerUps; }
+    // The game's directory, ending with a path separator.
+    const std::string& GameDir() const { return FGameDir; }
+
+    // Event handlers, named after the control and the event.
+    void FormCreate();
+    void FormDestroy();
+    void FormCloseQuery(bool& CanClose);
+    void BrickButtonClick(QObject* Sender);
+    void PowerUpButtonClick(QObject* Sender);
+    void btnDrawClick();
+    void btnEraseClick();
+    void btnNewLevelClick();
+    void btnSaveLevelClick();
+    void menTestLevelClick();
+    void menExitClick();
+    void dgrdFieldSelectCell(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect);
+    void dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
+    void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
+    void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
+
+    void ReleaseToolBarButtons(TPaletteToolBar* ToolBar);
+    void LoadLevelByName(const std::string& Name);
+    bool QuerySaveChanges();
+
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    void SaveCurrentLevel();
+    void ShowLevelName();
+    void LoadToolImages();
+    void ListLevels();
+    void SelectEditedLevelInList();
+
+    std::unique_ptr<Ui::TMainForm> ui;
+    TImageList ilMainMenu{16, 16};
+    TImageList ilBricks{15, 9};
+    TImageList ilPowerUps{23, 11};
+    std::string FGameDir;
+    bool FPlaced = false;
+
+    TLevelData FLevel;
+    std::unique_ptr<TBrickList> FBricks;
+    std::unique_ptr<TPowerUpList> FPowerUps;
+    std::uint8_t FSelectedBrick = 0;
+    std::uint8_t FSelectedPowerUp = 0;
+};

@@ -1,0 +1,558 @@
+// The editor window as a user drives it: start-up, palettes, painting, drawing, level commands, test run.
+#include "drawgrid.h"
+#include "levellistview.h"
+#include "main.h"
+#include "messagecapture.h"
+#include "palettebar.h"
+#include "xProcs.h"
+
+#include <QLabel>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Row(const std::string& Pairs)
+{
+    return Pairs + std::string(40 - Pairs.size(), '.') + "\r\n";
+}
+
+std::string EmptyRows(int Count)
+{
+    std::string Rows;
+    for (int I = 0; I < Count; ++I)
+        Rows += Row("");
+    return Rows;
+}
+
+std::string ReadFile(const fs::path& Path)
+{
+    std::ifstream In(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+void WriteFile(const fs::path& Path, const std::string& Bytes)
+{
+    std::ofstream(Path, std::ios::binary) << Bytes;
+}
+
+// A game directory of its own for each test, made the current directory as the editor expects:
+// the built pictures, and three small levels.
+class TGameDir {
+public:
+    explicit TGameDir(const std::vector<std::string>& Without = {})
+    {
+        const fs::path Built = fs::path(qEnvironmentVariable("ZOLVANE_GAME_DIR").toStdString()) / "editor/images";
+        fs::create_directories(Path() / "editor/images");
+        for (const auto& Entry : fs::directory_iterator(Built))
+            if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
+                fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
+        fs::create_directories(Levels());
+        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
+        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
+        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
+        FOldDir = fs::current_path();
+        fs::current_path(Path());
+    }
+    ~TGameDir() { fs::current_path(FOldDir); }
+
+    fs::path Path() const { return FDir.path().toStdString(); }
+    fs::path Levels() const { return Path() / "data/levels"; }
+    QString Native() const { return FDir.path(); }
+
+private:
+    QTemporaryDir FDir;
+    fs::path FOldDir;
+};
+
+// The window, shown and focused, with its controls at hand.
+struct TEditor {
+    TMainForm Form;
+    TDrawGrid* Grid;
+    TLevelListView* List;
+    QLabel* Label;
+
+    explicit TEditor(const TGameDir& Dir) : Form(Dir.Native())
+    {
+        Grid = Form.findChild<TDrawGrid*>("dgrdField");
+        List = Form.findChild<TLevelListView*>("lvLevels");
+        Label = Form.findChild<QLabel*>("labLevel");
+        Form.show();
+        Form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Form));
+    }
+
+    TPaletteToolBar* Palette(const char* Name) { return Form.findChild<TPaletteToolBar*>(Name); }
+    QToolButton* Button(const char* Name) { return Form.findChild<QToolButton*>(Name); }
+
+    TPaletteButton* BrickButton(int Code) { return Find<TBrickItem>("tbBricks", Code); }
+    TPaletteButton* PowerUpButton(int Code) { return Find<TPowerUpItem>("tbPowerUps", Code); }
+
+    template <class TItem>
+    TPaletteButton* Find(const char* Palette, int Code)
+    {
+        for (TPaletteButton* B : this->Palette(Palette)->Buttons())
+            if (std::any_cast<const TItem*>(B->Tag)->Id == Code)
+                return B;
+        return nullptr;
+    }
+
+    void Click(QAbstractButton* B) { QTest::mouseClick(B, Qt::LeftButton); }
+    void ClickCell(int Col, int Row) { QTest::mouseClick(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
+    void ClickEntry(const QString& Caption)
+    {
+        QListWidgetItem* Item = List->FindCaption(Caption);
+        QVERIFY(Item);
+        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(Item).center());
+    }
+    TLevelCell Cell(int Col, int Row) const { return Form.Level().Cells[Col][Row]; }
+    QString Selected() const { return List->Selected() ? List->Selected()->text() : QStringLiteral("<none>"); }
+    QStringList Entries() const
+    {
+        QStringList Names;
+        for (int I = 0; I < List->count(); ++I)
+            Names << List->item(I)->text();
+        return Names;
+    }
+};
+
+QString CellText(const TLevelCell& Cell)
+{
+    return QStringLiteral("(%1, %2)").arg(Cell.Brick).arg(Cell.PowerUp);
+}
+
+} // namespace
+
+class TestMainForm : public QObject {
+    Q_OBJECT
+private slots:
+    void startupShowsPalettesLevelsAndAnEmptyLevel()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        QCOMPARE(Capture.Shown.size(), 0);
+        QCOMPARE(E.Form.windowTitle(), QStringLiteral("Zolvane Level Editor"));
+        QCOMPARE(E.Palette("tbBricks")->Buttons().size(), 10);
+        QCOMPARE(E.Palette("tbPowerUps")->Buttons().size(), 6);
+        QCOMPARE(E.Palette("tbBricks")->Buttons().first()->toolTip(), QStringLiteral("Brick Fixed"));
+        QCOMPARE(E.Palette("tbPowerUps")->Buttons().first()->toolTip(), QStringLiteral("PowerUp - Wall"));
+        QCOMPARE(E.Entries(), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
+        QCOMPARE(E.Selected(), QStringLiteral("<none>"));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: New one"));
+        QVERIFY(E.Button("btnDraw")->isChecked());
+        QVERIFY(!E.Button("btnErase")->isChecked());
+        QCOMPARE(E.Form.Level().Loaded, 1);
+        QCOMPARE(E.Form.Level().Changed, 0);
+        QVERIFY(E.Form.Level().FileName.empty());
+        QVERIFY(E.Grid->hasFocus());
+        QCOMPARE(QPoint(E.Grid->Col(), E.Grid->Row()), QPoint(0, 0));
+        QCOMPARE(E.Grid->size(), QSize(621, 191));
+    }
+
+    void missingPictureCostsOnlyItsOwnButton()
+    {
+        TGameDir Dir({"brick005.bmp", "pu_grey.bmp"});
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        QCOMPARE(Capture.Count(TMessageKind::Error), 2);
+        QVERIFY2(Capture.Shown[0].Text.startsWith("Cannot open file \"") &&
+                     Capture.Shown[0].Text.contains("brick005.bmp\". "),
+                 qPrintable(Capture.Shown[0].Text));
+        QCOMPARE(E.Palette("tbBricks")->Buttons().size(), 9);
+        QCOMPARE(E.Palette("tbPowerUps")->Buttons().size(), 5);
+        QCOMPARE(E.BrickButton(5), nullptr);
+        QCOMPARE(E.Entries().size(), 3);
+        // The level is cleared as usual, so edits are guarded.
+        QCOMPARE(E.Form.Level().Loaded, 1);
+        E.Click(E.BrickButton(4));
+        E.ClickCell(1, 1);
+        QCOMPARE(CellText(E.Cell(1, 1)), CellText({4, 0}));
+        Capture.Answers = {TModalResult::Cancel};
+        E.ClickEntry("alpha.txt");
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(CellText(E.Cell(1, 1)), CellText({4, 0}));
+    }
+
+    void paletteClicksChooseAndUnchoose()
+    {
+        TGameDir Dir;
+        TEditor E(Dir);
+        E.Click(E.BrickButton(3));
+        QCOMPARE(int(E.Form.SelectedBrick()), 3);
+        QVERIFY(E.BrickButton(3)->isChecked());
+        E.Click(E.BrickButton(3));
+        QCOMPARE(int(E.Form.SelectedBrick()), 0);
+        for (TPaletteButton* B : E.Palette("tbBricks")->Buttons())
+            QVERIFY(!B->isChecked());
+
+        E.Click(E.BrickButton(3));
+        E.Click(E.BrickButton(5));
+        QCOMPARE(int(E.Form.SelectedBrick()), 5);
+        for (TPaletteButton* B : E.Palette("tbBricks")->Buttons())
+            QCOMPARE(B->isChecked(), B == E.BrickButton(5));
+
+        // A power-up choice leaves the brick choice alone.
+        E.Click(E.PowerUpButton(2));
+        QCOMPARE(int(E.Form.SelectedPowerUp()), 2);
+        QCOMPARE(int(E.Form.SelectedBrick()), 5);
+
+        // A double-click counts as two clicks: chosen, then un-chosen.
+        TPaletteButton* Button = E.PowerUpButton(4);
+        QTest::mouseDClick(E.Form.windowHandle(), Qt::LeftButton, {}, Button->mapTo(&E.Form, Button->rect().center()));
+        QCOMPARE(int(E.Form.SelectedPowerUp()), 0);
+        QVERIFY(!E.PowerUpButton(4)->isChecked());
+        QVERIFY(E.Grid->hasFocus());
+    }
+
+    void paintingRules()
+    {
+        TGameDir Dir;
+        TEditor E(Dir);
+        // Nothing chosen: the draw tool changes nothing.
+        E.ClickCell(0, 0);
+        QCOMPARE(E.Form.Level().Changed, 0);
+
+        // Only a power-up: lands on bricks, not on empty cells.
+        E.Click(E.PowerUpButton(1));
+        E.ClickCell(1, 0);
+        QCOMPARE(CellText(E.Cell(1, 0)), CellText({0, 0}));
+        QCOMPARE(E.Form.Level().Changed, 0);
+
+        E.Click(E.BrickButton(4));
+        E.Click(E.PowerUpButton(1)); // un-choose the power-up
+        E.ClickCell(2, 0);
+        QCOMPARE(CellText(E.Cell(2, 0)), CellText({4, 0}));
+        QCOMPARE(E.Form.Level().Changed, 1);
+        E.Click(E.BrickButton(4));
+        E.Click(E.PowerUpButton(1));
+        E.ClickCell(2, 0);
+        QCOMPARE(CellText(E.Cell(2, 0)), CellText({4, 1}));
+
+        // A brick painted over keeps the power-up.
+        E.Click(E.PowerUpButton(1));
+        E.Click(E.BrickButton(7));
+        E.ClickCell(2, 0);
+        QCOMPARE(CellText(E.Cell(2, 0)), CellText({7, 1}));
+
+        // Brick and power-up together on an empty cell.
+        E.Click(E.BrickButton(2));
+        E.Click(E.PowerUpButton(6));
+        E.ClickCell(19, 9);
+        QCOMPARE(CellText(E.Cell(19, 9)), CellText({2, 6}));
+
+        // Erase clears whatever is chosen.
+        E.Click(E.Button("btnErase"));
+        QVERIFY(!E.Button("btnDraw")->isChecked());
+        E.ClickCell(2, 0);
+        QCOMPARE(CellText(E.Cell(2, 0)), CellText({0, 0}));
+        // A click on the pressed tool keeps it pressed.
+        E.Click(E.Button("btnErase"));
+        QVERIFY(E.Button("btnErase")->isChecked());
+        E.Click(E.Button("btnDraw"));
+        QVERIFY(E.Button("btnDraw")->isChecked());
+        QVERIFY(!E.Button("btnErase")->isChecked());
+    }
+
+    void dragPaintsAStroke()
+    {
+        TGameDir Dir;
+        TEditor E(Dir);
+        E.Click(E.BrickButton(10));
+        QTest::mousePress(E.Grid, Qt::LeftButton, {}, E.Grid->CellRect(0, 3).center());
+        for (int Col = 1; Col < 20; Col += 3)
+            QTest::mouseMove(E.Grid, E.Grid->CellRect(Col, 3).center());
+        QTest::mouseMove(E.Grid, E.Grid->CellRect(19, 3).center());
+        QTest::mouseRelease(E.Grid, Qt::LeftButton, {}, E.Grid->CellRect(19, 3).center());
+        for (int Col = 0; Col < 20; ++Col)
+            QCOMPARE(CellText(E.Cell(Col, 3)), CellText({10, 0}));
+        QCOMPARE(CellText(E.Cell(0, 2)), CellText({0, 0}));
+        QCOMPARE(CellText(E.Cell(0, 4)), CellText({0, 0}));
+    }
+
+    void cellsAreDrawnFromTheirPictures()
+    {
+        TGameDir Dir;
+        TEditor E(Dir);
+        E.Click(E.BrickButton(1));
+        E.ClickCell(3, 2);
+        E.Click(E.BrickButton(1));
+        E.Click(E.PowerUpButton(2));
+        E.ClickCell(3, 2); // brick 1 carrying power-up 2
+        E.ClickCell(6, 2); // no brick: nothing happens
+        const QImage Shot = E.Grid->grab().toImage();
+        const QImage Brick = E.Form.Bricks().FindItem(1)->Bitmap;
+        const QImage PowerUp = E.Form.PowerUps().FindItem(2)->Bitmap;
+        const QRect Cell = E.Grid->CellRect(3, 2);
+        // The brick doubled without smoothing above the power-up; the power-up at its own size at (+7, +7).
+        QCOMPARE(Shot.pixelColor(Cell.topLeft()), Brick.pixelColor(0, 0));
+        QCOMPARE(Shot.pixelColor(Cell.topLeft() + QPoint(13, 5)), Brick.pixelColor(6, 2));
+        QCOMPARE(Shot.pixelColor(Cell.topLeft() + QPoint(29, 6)), Brick.pixelColor(14, 3));
+        for (const QPoint& P : {QPoint(0, 0), QPoint(11, 5), QPoint(22, 10)})
+            QCOMPARE(Shot.pixelColor(Cell.topLeft() + QPoint(7, 7) + P), PowerUp.pixelColor(P));
+    }
+
+    void powerUpWithoutBrickIsDrawnAlone()
+    {
+        TGameDir Dir;
+        WriteFile(Dir.Levels() / "lonely.txt", Row("...........E") + EmptyRows(9));
+        TEditor E(Dir);
+        E.ClickEntry("lonely.txt");
+        const QImage Shot = E.Grid->grab().toImage();
+        const QRect Cell = E.Grid->CellRect(5, 0);
+        const QImage PowerUp = E.Form.PowerUps().FindItem(2)->Bitmap;
+        QCOMPARE(Shot.pixelColor(Cell.topLeft() + QPoint(7, 7)), PowerUp.pixelColor(0, 0));
+        const QRect Empty = E.Grid->CellRect(10, 5);
+        QCOMPARE(Shot.pixelColor(Cell.topLeft() + QPoint(1, 1)), Shot.pixelColor(Empty.topLeft() + QPoint(1, 1)));
+    }
+
+    // Level commands
+
+    void switchingWithChangesAsksOnce_data()
+    {
+        QTest::addColumn<int>("Answer");
+        QTest::addColumn<QString>("Level");     // the level in the editor afterwards
+        QTest::addColumn<QString>("Selected");  // the list's entry afterwards
+        QTest::addColumn<bool>("AlphaSaved");
+        QTest::newRow("yes") << int(TModalResult::Yes) << "data/levels/beta.txt" << "beta.txt" << true;
+        QTest::newRow("no") << int(TModalResult::No) << "data/levels/beta.txt" << "beta.txt" << false;
+        QTest::newRow("cancel") << int(TModalResult::Cancel) << "data/levels/alpha.txt" << "alpha.txt" << false;
+    }
+    void switchingWithChangesAsksOnce()
+    {
+        QFETCH(int, Answer);
+        QFETCH(QString, Level);
+        QFETCH(QString, Selected);
+        QFETCH(bool, AlphaSaved);
+        TGameDir Dir;
+        const std::string Before = ReadFile(Dir.Levels() / "alpha.txt");
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        QCOMPARE(Capture.Shown.size(), 0);
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+        QCOMPARE(CellText(E.Cell(1, 0)), CellText({2, 1}));
+        E.Click(E.BrickButton(9));
+        E.ClickCell(5, 5);
+
+        Capture.Answers = {TModalResult(Answer)};
+        E.ClickEntry("beta.txt");
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(Capture.Shown[0].Text, QStringLiteral("Level changed, save changes to disk?"));
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), Level);
+        QCOMPARE(E.Label->text(), "Level: " + Level);
+        QCOMPARE(E.Selected(), Selected);
+        QCOMPARE(ReadFile(Dir.Levels() / "alpha.txt") != Before, AlphaSaved);
+        if (Answer == int(TModalResult::Cancel)) {
+            QCOMPARE(CellText(E.Cell(5, 5)), CellText({9, 0}));
+            QCOMPARE(E.Form.Level().Changed, 1);
+        } else {
+            QCOMPARE(E.Form.Level().Changed, 0);
+            QCOMPARE(CellText(E.Cell(0, 9)), CellText({9, 6}));
+        }
+        QCOMPARE(Capture.Count(TMessageKind::Error), 0);
+    }
+
+    void switchingUnchangedAsksNothing()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.ClickCell(4, 4); // nothing chosen: no change
+        E.ClickEntry("gamma.txt");
+        QCOMPARE(Capture.Shown.size(), 0);
+        QCOMPARE(E.Form.Level().TrailerText, std::string("keep me"));
+    }
+
+    void newLevelSavedGetsNextNumberThenOverwrites()
+    {
+        TGameDir Dir;
+        WriteFile(Dir.Levels() / "level7.txt", EmptyRows(10));
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.Click(E.BrickButton(2));
+        for (int Col = 0; Col < 20; ++Col)
+            E.ClickCell(Col, 0);
+        E.Click(E.Button("btnSaveLevel"));
+        const fs::path Saved = Dir.Levels() / "level8.txt";
+        std::string Painted;
+        for (int Col = 0; Col < 20; ++Col)
+            Painted += "2.";
+        QCOMPARE(QString::fromStdString(ReadFile(Saved)), QString::fromStdString(Row(Painted) + EmptyRows(9)));
+        QCOMPARE(E.Entries().last(), QStringLiteral("level8.txt"));
+        QCOMPARE(E.Entries().size(), 5);
+        const QString Full = QString::fromStdString((fs::path(Dir.Native().toStdString()) / "data/levels/level8.txt").string());
+        QCOMPARE(E.Label->text(), "Level: " + Full);
+        QCOMPARE(E.Form.Level().Changed, 0);
+
+        E.ClickCell(0, 1);
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(E.Entries().size(), 5);
+        QCOMPARE(ReadFile(Saved).substr(42, 2), std::string("2."));
+        QVERIFY(!fs::exists(Dir.Levels() / "level9.txt"));
+        QCOMPARE(Capture.Shown.size(), 0);
+    }
+
+    void saveMenuSavesLikeTheButton()
+    {
+        TGameDir Dir;
+        TEditor E(Dir);
+        E.ClickEntry("beta.txt");
+        E.Click(E.BrickButton(1));
+        E.ClickCell(0, 0);
+        E.Form.findChild<QAction*>("menSave")->trigger();
+        QCOMPARE(ReadFile(Dir.Levels() / "beta.txt").substr(0, 2), std::string("1."));
+        QCOMPARE(E.Form.Level().Changed, 0);
+    }
+
+    void newLevelAsksFirst()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.Click(E.BrickButton(3));
+        E.ClickCell(8, 8);
+        Capture.Answers = {TModalResult::Cancel};
+        E.Click(E.Button("btnNewLevel"));
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(CellText(E.Cell(8, 8)), CellText({3, 0}));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+
+        Capture.Answers = {TModalResult::No};
+        E.Click(E.Button("btnNewLevel"));
+        QCOMPARE(CellText(E.Cell(8, 8)), CellText({0, 0}));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: New one"));
+        QVERIFY(E.Form.Level().FileName.empty());
+        QCOMPARE(E.Form.Level().Changed, 0);
+    }
+
+    void closeWithYesSavesThenCloses()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("gamma.txt");
+        E.Click(E.BrickButton(5));
+        E.ClickCell(19, 0);
+        Capture.Answers = {TModalResult::Cancel};
+        QVERIFY(!E.Form.close());
+        QVERIFY(E.Form.isVisible());
+        Capture.Answers = {TModalResult::Yes};
+        QVERIFY(E.Form.close());
+        QCOMPARE(QString::fromStdString(ReadFile(Dir.Levels() / "gamma.txt")),
+                 QString::fromStdString(Row(std::string(38, '.') + "5.") + EmptyRows(9) + ":\r\nkeep me\r\n"));
+    }
+
+    void failedOpenKeepsTheEditedLevel()
+    {
+        TGameDir Dir;
+        fs::create_directory(Dir.Levels() / "folder.txt");
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.Click(E.BrickButton(6));
+        E.ClickCell(2, 2);
+        Capture.Answers = {TModalResult::No};
+        E.ClickEntry("folder.txt");
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+        QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File access denied."));
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/alpha.txt"));
+        QCOMPARE(CellText(E.Cell(2, 2)), CellText({6, 0}));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+        QCOMPARE(E.Selected(), QStringLiteral("alpha.txt"));
+
+        // A file gone since the listing: not found, and a new level keeps no list entry selected.
+        Capture.Answers = {TModalResult::No};
+        E.Click(E.Button("btnNewLevel"));
+        fs::remove(Dir.Levels() / "beta.txt");
+        E.ClickEntry("beta.txt");
+        QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File not found."));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: New one"));
+        QCOMPARE(E.Selected(), QStringLiteral("<none>"));
+    }
+
+    void failedSaveKeepsLabelListAndOldFile()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.Click(E.BrickButton(8));
+        E.ClickCell(0, 0);
+        // The level folder becomes a plain file: every save into it fails, for root as well.
+        fs::rename(Dir.Levels(), Dir.Path() / "moved");
+        WriteFile(Dir.Levels(), "not a folder");
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+        QCOMPARE(Capture.Shown.last().Text, QStringLiteral("Invalid filename."));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+        QCOMPARE(E.Form.Level().Changed, 1);
+        QCOMPARE(E.Entries().size(), 3);
+        QCOMPARE(ReadFile(Dir.Path() / "moved/alpha.txt"), Row("1.2S#.") + EmptyRows(9));
+    }
+
+    // Test run
+
+    void testRunStartsTheGameOnACopy()
+    {
+        TGameDir Dir;
+        const fs::path Game = Dir.Path() / "zolvane.exe";
+        WriteFile(Game, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > record.tmp && mv record.tmp record.txt\n");
+        fs::permissions(Game, fs::perms::owner_all);
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("beta.txt");
+        E.Click(E.BrickButton(10));
+        E.ClickCell(0, 0);
+        E.Click(E.Button("btnExec"));
+        QCOMPARE(Capture.Shown.size(), 0);
+        QCOMPARE(ReadFile(Dir.Levels() / "test.lvl"), Row("#.") + EmptyRows(8) + Row("9W"));
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
+        QCOMPARE(E.Form.Level().Changed, 1);
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(Dir.Path() / "record.txt"), 10000);
+        QCOMPARE(QString::fromStdString(ReadFile(Dir.Path() / "record.txt")),
+                 QStringLiteral("1\n--level=test.lvl\n%1\n").arg(QDir(Dir.Native()).canonicalPath()));
+        // test.lvl never shows up in the list, and a later Save writes the level's own file.
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(ReadFile(Dir.Levels() / "beta.txt").substr(0, 2), std::string("#."));
+        QCOMPARE(E.Entries().size(), 3);
+    }
+
+    void failedGameStartShowsSystemText_data()
+    {
+        QTest::addColumn<bool>("Present");
+        QTest::addColumn<int>("Code");
+        QTest::newRow("missing") << false << ENOENT;
+        QTest::newRow("not executable") << true << EACCES;
+    }
+    void failedGameStartShowsSystemText()
+    {
+        QFETCH(bool, Present);
+        QFETCH(int, Code);
+        TGameDir Dir;
+        if (Present)
+            WriteFile(Dir.Path() / "zolvane.exe", "#!/bin/sh\n");
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.Form.findChild<QAction*>("menTestLevel")->trigger();
+        QCOMPARE(Capture.Shown.size(), 1);
+        QCOMPARE(int(Capture.Shown[0].Kind), int(TMessageKind::Plain));
+        const QString Path = QString::fromStdString(E.Form.GameDir()) + "zolvane.exe";
+        QCOMPARE(Capture.Shown[0].Text,
+                 QString::fromStdString(SystemErrorText(Code)) + "\r\n\"" + Path + "\"");
+        QVERIFY(fs::exists(Dir.Levels() / "test.lvl"));
+    }
+};
+
+QTEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
