@@ -1,0 +1,65 @@
+#include "gamepictures.h"
+
+#include <QImage>
+
+namespace {
+
+const char* const BrickFiles[] = {"brick001.bmp", "brick002.bmp", "brick003.bmp", "brick004.bmp",
+                                  "brick005.bmp", "brick006.bmp", "brick007.bmp", "brick008.bmp",
+                                  "brick009.bmp", "brick_fixed.bmp"};
+const char* const PowerUpFiles[] = {"pu_blue.bmp",  "pu_vio.bmp",   "pu_yellow.bmp",
+                                    "pu_grey.bmp",  "pu_green.bmp", "pu_braun.bmp"};
+
+QPixmap Load(const char* FileName, int Scale)
+{
+    const QImage Image(QStringLiteral("editor/images/") + QLatin1String(FileName));
+    if (Image.isNull())
+        return {};
+    // Nearest-neighbour keeps the small pictures crisp, as the editor's grid shows them.
+    return QPixmap::fromImage(
+        Image.scaled(Image.width() * Scale, Image.height() * Scale, Qt::IgnoreAspectRatio, Qt::FastTransformation));
+}
+
+} // namespace
+
+TGamePictures::TGamePictures()
+{
+    for (int Code = 1; Code <= 10; ++Code)
+        FBricks[Code] = Load(BrickFiles[Code - 1], 2);
+    for (int Code = 1; Code <= 6; ++Code)
+        FPowerUps[Code] = Load(PowerUpFiles[Code - 1], 1);
+}
+
+const QPixmap& TGamePictures::Brick(int Code) const
+{
+    return Code >= 1 && Code <= 10 ? FBricks[Code] : FNone;
+}
+
+const QPixmap& TGamePictures::PowerUp(int Code) const
+{
+    return Code >= 1 && Code <= 6 ? FPowerUps[Code] : FNone;
+}
+
+QColor TGamePictures::BrickColour(int Code)
+{
+    if (Code == 10)
+        return QColor(120, 120, 128);
+    // Variant picks the hue, the number of hits how deep it is.
+    static const int Hues[] = {0, 120, 220};
+    const int Variant = (Code - 1) % 3;
+    const int Hits = (Code - 1) / 3 + 1;
+    return QColor::fromHsv(Hues[Variant], 160, 255 - 50 * Hits);
+}
+
+QColor TGamePictures::PowerUpColour(int Code)
+{
+    switch (Code) {
+    case 1: return QColor(40, 90, 230);
+    case 2: return QColor(150, 60, 200);
+    case 3: return QColor(230, 200, 30);
+    case 4: return QColor(150, 150, 150);
+    case 5: return QColor(40, 170, 60);
+    case 6: return QColor(140, 90, 40);
+    default: return QColor(255, 255, 255);
+    }
+}

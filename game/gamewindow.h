@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QTimer>
+#include <QWidget>
+
+#include <optional>
+
+#include "game.h"
+#include "gamepictures.h"
+
+class QPainter;
+
+// The game's only window: draws the core's state and feeds it the player's input. The core runs on its
+// own fixed clock; a ~60 Hz timer catches it up with real time.
+class TGameWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    TGameWindow(const TLevelData& Level, const QString& LevelName, std::uint64_t Seed, QWidget* Parent = nullptr);
+
+    const TGame& Game() const { return FGame; }
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
+    void keyPressEvent(QKeyEvent* Event) override;
+    void keyReleaseEvent(QKeyEvent* Event) override;
+    void mouseMoveEvent(QMouseEvent* Event) override;
+    void mousePressEvent(QMouseEvent* Event) override;
+
+private:
+    void tick();
+    TGameInput takeInput();
+    // Field pixels to window pixels: the whole field and the status line, scaled to fit and centred.
+    QTransform fieldTransform() const;
+    void paintBricks(QPainter& Painter) const;
+    void paintCapsules(QPainter& Painter) const;
+    void paintPaddleAndBalls(QPainter& Painter) const;
+    void paintStatus(QPainter& Painter) const;
+
+    TGame FGame;
+    TGamePictures FPictures;
+    QTimer FTimer;
+    QElapsedTimer FClock;
+    qint64 FLastTickNs = 0;
+    double FAccumulatedSeconds = 0;
+    bool FLeftHeld = false;
+    bool FRightHeld = false;
+    std::optional<double> FPointerX;
+    bool FLaunchPending = false;
+    bool FPausePending = false;
+};
