@@ -3,6 +3,7 @@
 #include "inouterror.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #ifdef _WIN32
@@ -171,11 +172,17 @@ std::string FormatLevel(const TLevelData& Level)
     return Text;
 }
 
+// Levels are small: one fits in Small and the heap is touched only for a larger file.
+struct TFileBuffer {
+    std::array<char, 4096> Small;
+    std::string Large;
+};
+
 #ifdef _WIN32
 
 [[noreturn]] void ThrowLastError() { throw EInOutError(static_cast<int>(GetLastError())); }
 
-std::string ReadWholeFile(const std::string& Path)
+std::string_view ReadWholeFile(const std::string& Path, TFileBuffer& Buffer)
 {
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder fails to open with access denied, as it should.
     HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -197,7 +204,8 @@ std::string ReadWholeFile(const std::string& Path)
     if (!CloseHandle(File))
         ThrowLastError();
     Data.resize(Used);
-    return Data;
+    Buffer.Large = std::move(Data);
+    return Buffer.Large;
 }
 
 void ReplaceFileContents(const std::string& Path, const std::string& Text)
@@ -274,24 +282,31 @@ int OpenRetrying(const char* Path, int Flags, mode_t Mode = 0)
     return Fd;
 }
 
-std::string ReadWholeFile(const std::string& Path)
+std::string_view ReadWholeFile(const std::string& Path, TFileBuffer& Buffer)
 {
     TFileDescriptor File(OpenRetrying(Path.c_str(), O_RDONLY | O_CLOEXEC));
     if (File.Get() < 0)
         ThrowErrno(errno, Path);
+#ifndef __linux__
+    // Linux refuses to read a folder with EISDIR; elsewhere reading one may succeed.
     struct stat Info {};
     if (fstat(File.Get(), &Info) != 0)
         ThrowErrno(errno, Path);
-    // Opening a folder for reading succeeds on POSIX; as a level it is access denied.
     if (S_ISDIR(Info.st_mode))
-        throw EInOutError(5);
-    std::string Data(S_ISREG(Info.st_mode) && Info.st_size > 0 ? static_cast<std::size_t>(Info.st_size) + 1 : 4096,
-                     '\0');
+        ThrowErrno(EISDIR, Path);
+#endif
+    char* Data = Buffer.Small.data();
+    std::size_t Capacity = Buffer.Small.size();
     std::size_t Used = 0;
     for (;;) {
-        if (Used == Data.size())
-            Data.resize(Data.size() * 2);
-        ssize_t Got = ::read(File.Get(), Data.data() + Used, Data.size() - Used);
+        if (Used == Capacity) {
+            if (Data == Buffer.Small.data())
+                Buffer.Large.assign(Data, Used);
+            Buffer.Large.resize(Capacity * 2);
+            Data = Buffer.Large.data();
+            Capacity = Buffer.Large.size();
+        }
+        ssize_t Got = ::read(File.Get(), Data + Used, Capacity - Used);
         if (Got < 0) {
             if (errno == EINTR)
                 continue;
@@ -303,8 +318,7 @@ std::string ReadWholeFile(const std::string& Path)
     }
     if (int Error = File.Close())
         ThrowErrno(Error, Path);
-    Data.resize(Used);
-    return Data;
+    return std::string_view(Data, Used);
 }
 
 std::string::size_type FolderEnd(const std::string& Path)
@@ -430,8 +444,8 @@ void LoadLevel(const std::string& FileName, TLevelData& Level)
     // FileName may be Level.FileName itself, which the reset below empties.
     std::string Path = FileName;
     Level = TLevelData{};
-    std::string Text = ReadWholeFile(Path);
-    ParseLevel(Text, Level);
+    TFileBuffer Buffer;
+    ParseLevel(ReadWholeFile(Path, Buffer), Level);
     Level.FileName = std::move(Path);
     Level.Loaded = 1;
     Level.Changed = 0;
