@@ -61,6 +61,18 @@ TGameInput TGameWindow::takeInput()
     // Presses count once, on the first step after them.
     Input.Launch = std::exchange(FLaunchPending, false);
     Input.TogglePause = std::exchange(FPausePending, false);
+    const TGameState& State = FGame.State();
+    if (FAutoPlay && !State.Balls.empty()) {
+        Input.Launch = State.Phase == TGamePhase::Ready || State.ShotsLoaded > 0;
+        // Meet the lowest falling ball a little off the paddle's centre, the side changing now and then,
+        // so that it flies off at varied angles.
+        const TBall* Lowest = &State.Balls.front();
+        for (const TBall& Ball : State.Balls) {
+            if (Ball.VY > 0 && (Lowest->VY <= 0 || Ball.Y > Lowest->Y))
+                Lowest = &Ball;
+        }
+        Input.PaddleTarget = Lowest->X + (static_cast<int>(State.Steps / 500 % 3) - 1) * PaddleWidth / 4;
+    }
     return Input;
 }
 

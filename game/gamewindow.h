@@ -20,6 +20,8 @@ public:
     TGameWindow(const TLevelData& Level, const QString& LevelName, std::uint64_t Seed, QWidget* Parent = nullptr);
 
     const TGame& Game() const { return FGame; }
+    // The paddle follows the ball and launches by itself: for unattended runs and screenshots.
+    void setAutoPlay(bool AutoPlay) { FAutoPlay = AutoPlay; }
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
@@ -49,4 +51,5 @@ private:
     std::optional<double> FPointerX;
     bool FLaunchPending = false;
     bool FPausePending = false;
+    bool FAutoPlay = false;
 };

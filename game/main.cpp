@@ -60,6 +60,8 @@ int main(int argc, char* argv[])
     }
 
     TGameWindow Window(Level, QString::fromStdString(Argument.LevelName), QRandomGenerator::global()->generate64());
+    // ZOLVANE_GAME_AUTOPLAY, for unattended runs and screenshots: the game plays itself.
+    Window.setAutoPlay(qEnvironmentVariableIsSet("ZOLVANE_GAME_AUTOPLAY"));
     Window.show();
 
     // ZOLVANE_GAME_AUTOQUIT_MS=N, for automated runs: once the window is up, say so on standard output

@@ -7,6 +7,7 @@
 
 #include "game.h"
 #include "gamerules.h"
+#include "gamestatus.h"
 
 using namespace GameRules;
 
@@ -149,6 +150,8 @@ private slots:
     void lastBreakableBrickWinsTheLevel();
     void levelWithoutBreakableBricksIsWonAtOnce_data();
     void levelWithoutBreakableBricksIsWonAtOnce();
+    void statusLineSaysWhatToDo_data();
+    void statusLineSaysWhatToDo();
     void sameSeedAndInputsGiveSameGame();
     void otherSeedGivesOtherLaunch();
 };
@@ -726,6 +729,55 @@ void TestGameCore::levelWithoutBreakableBricksIsWonAtOnce()
     TGame Game(level);
     QCOMPARE(Game.State().Phase, TGamePhase::Won);
     QCOMPARE(Game.State().BreakableLeft, 0);
+}
+
+void TestGameCore::statusLineSaysWhatToDo_data()
+{
+    QTest::addColumn<int>("phase");
+    QTest::addColumn<bool>("paused");
+    QTest::addColumn<int>("lives");
+    QTest::addColumn<int>("steps");
+    QTest::addColumn<int>("shots");
+    QTest::addColumn<bool>("iron");
+    QTest::addColumn<bool>("wall");
+    QTest::addColumn<QString>("line");
+    const int Ready = int(TGamePhase::Ready), Playing = int(TGamePhase::Playing);
+    const int Won = int(TGamePhase::Won), Lost = int(TGamePhase::Lost);
+    QTest::newRow("waiting") << Ready << false << 3 << 0 << 0 << false << false << "Lives 3  |  Press Space to launch";
+    QTest::newRow("paused while waiting") << Ready << true << 2 << 9 << 0 << false << false << "Lives 2  |  Paused";
+    QTest::newRow("playing") << Playing << false << 3 << 9 << 0 << false << false << "Lives 3";
+    QTest::newRow("paused") << Playing << true << 3 << 9 << 1 << true << true << "Lives 3  |  Paused";
+    QTest::newRow("one shot") << Playing << false << 1 << 9 << 1 << false << false
+                              << "Lives 1  |  Space fires a shot";
+    QTest::newRow("everything") << Playing << false << 3 << 9 << 2 << true << true
+                                << "Lives 3  |  Space fires 2 shots, Iron ball, Wall";
+    QTest::newRow("iron and wall") << Playing << false << 3 << 9 << 0 << true << true
+                                   << "Lives 3  |  Iron ball, Wall";
+    QTest::newRow("cleared") << Won << false << 2 << 9 << 0 << false << false << "Lives 2  |  Level cleared!";
+    QTest::newRow("nothing to break") << Won << false << 3 << 0 << 0 << false << false
+                                      << "Lives 3  |  Level cleared! (this level has no breakable brick)";
+    QTest::newRow("game over") << Lost << false << 0 << 9 << 0 << false << false << "Lives 0  |  Game over";
+}
+
+void TestGameCore::statusLineSaysWhatToDo()
+{
+    QFETCH(int, phase);
+    QFETCH(bool, paused);
+    QFETCH(int, lives);
+    QFETCH(int, steps);
+    QFETCH(int, shots);
+    QFETCH(bool, iron);
+    QFETCH(bool, wall);
+    QFETCH(QString, line);
+    TGameState State;
+    State.Phase = static_cast<TGamePhase>(phase);
+    State.Paused = paused;
+    State.Lives = lives;
+    State.Steps = static_cast<std::uint64_t>(steps);
+    State.ShotsLoaded = shots;
+    State.IronStepsLeft = iron ? 10 : 0;
+    State.WallActive = wall;
+    QCOMPARE(QString::fromStdString(GameStatusLine(State)), line);
 }
 
 void TestGameCore::sameSeedAndInputsGiveSameGame()
