@@ -3,3 +3,15 @@ zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolva
 zolvane_add_test(NAME tst_gamelaunch SOURCES tst_gamelaunch.cpp LIBS zolvane_window)
 zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
+
+# The built editor on a real X server: its window must show the grid and both palettes.
+add_executable(smoke_editor smoke_editor.cpp)
+target_link_libraries(smoke_editor PRIVATE Qt6::Gui)
+set_target_properties(smoke_editor PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_dependencies(smoke_editor zolvane-editor zolvane_images zolvane_levels)
+add_test(NAME smoke_editor
+  COMMAND xvfb-run -a -s "-screen 0 1280x800x24"
+          $<TARGET_FILE:smoke_editor> ${ZOLVANE_GAME_DIR} $<TARGET_FILE:zolvane-editor>
+          ${CMAKE_CURRENT_BINARY_DIR}/smoke-editor.png)
+set_tests_properties(smoke_editor PROPERTIES TIMEOUT 180
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")

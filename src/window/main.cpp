@@ -89,16 +89,17 @@ TMainForm::~TMainForm()
 
 void TMainForm::LoadToolImages()
 {
-    // The tool pictures are decoration: a missing one leaves its button with a caption instead.
+    // The tool pictures are decoration: a missing one leaves its button with a caption instead. They keep
+    // their transparent background, so they do not go through an opaque image list.
     const char* const Files[] = {"tool_erase.bmp", "tool_draw.bmp", "tool_new.bmp", "tool_save.bmp", "tool_run.bmp"};
     QToolButton* const Buttons[] = {ui->btnErase, ui->btnDraw, ui->btnNewLevel, ui->btnSaveLevel, ui->btnExec};
     for (int Index = 0; Index < 5; ++Index) {
         const QImage Picture(QStringLiteral("editor/images/") + QLatin1String(Files[Index]));
-        if (Picture.width() < ilMainMenu.Width() || Picture.height() < ilMainMenu.Height()) {
+        if (Picture.isNull()) {
             Buttons[Index]->setToolButtonStyle(Qt::ToolButtonTextOnly);
             continue;
         }
-        const QIcon Icon = ilMainMenu.Icon(ilMainMenu.Add(Picture.copy(0, 0, 16, 16)));
+        const QIcon Icon(QPixmap::fromImage(Picture));
         Buttons[Index]->setIcon(Icon);
         if (Index == 3)
             ui->menSave->setIcon(Icon);

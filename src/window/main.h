@@ -68,7 +68,6 @@ private:
     void SelectEditedLevelInList();
 
     std::unique_ptr<Ui::TMainForm> ui;
-    TImageList ilMainMenu{16, 16};
     TImageList ilBricks{15, 9};
     TImageList ilPowerUps{23, 11};
     std::string FGameDir;
