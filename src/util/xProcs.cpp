@@ -1,6 +1,8 @@
 #include "xProcs.h"
 
 #ifdef _WIN32
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
 #include <cerrno>
@@ -14,7 +16,7 @@ std::string SystemErrorText(int Code)
     DWORD Error = Code == 0 ? GetLastError() : static_cast<DWORD>(Code);
     char Buffer[1024];
     DWORD Length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Error, 0,
-                                  Buffer, sizeof Buffer, nullptr);
+                                  Buffer, static_cast<DWORD>(sizeof Buffer), nullptr);
     return std::string(Buffer, Length);
 }
 
