@@ -47,7 +47,11 @@ TLevelData Sample(TSample Which)
     return Level;
 }
 
-QString Golden(const QString& Name) { return qEnvironmentVariable("ZOLVANE_TEST_DATA") + "/level/" + Name; }
+// CTest names the data folder; run by hand, the test finds it in the source tree.
+QString Golden(const QString& Name)
+{
+    return qEnvironmentVariable("ZOLVANE_TEST_DATA", ZOLVANE_SOURCE_TEST_DATA) + "/level/" + Name;
+}
 
 } // namespace
 
