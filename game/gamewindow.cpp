@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <cmath>
+
 #include "gamerules.h"
 #include "gamestatus.h"
 
@@ -182,8 +184,9 @@ void TGameWindow::paintBricks(QPainter& Painter) const
 
             if (Brick.PowerUp == PowerUpNone)
                 continue;
-            const QRectF Badge(Rect.center().x() - CapsuleWidth / 2, Rect.center().y() - CapsuleHeight / 2,
-                               CapsuleWidth, CapsuleHeight);
+            // On whole pixels, so the small picture is drawn as sharp as in the editor.
+            const QRectF Badge(Rect.left() + std::floor((BrickWidth - CapsuleWidth) / 2),
+                               Rect.top() + std::floor((BrickHeight - CapsuleHeight) / 2), CapsuleWidth, CapsuleHeight);
             const QPixmap& Sign = FPictures.PowerUp(Brick.PowerUp);
             if (Sign.isNull())
                 Painter.fillRect(Badge, TGamePictures::PowerUpColour(Brick.PowerUp));
