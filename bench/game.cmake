@@ -1,0 +1,2 @@
+zolvane_add_bench(game_step game_step.cpp)
+target_link_libraries(game_step PRIVATE zolvane_gamecore)
