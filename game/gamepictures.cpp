@@ -44,6 +44,8 @@ QColor TGamePictures::BrickColour(int Code)
 {
     if (Code == 10)
         return QColor(120, 120, 128);
+    if (Code < 1 || Code > 9)
+        return QColor(255, 255, 255);
     // Variant picks the hue, the number of hits how deep it is.
     static const int Hues[] = {0, 120, 220};
     const int Variant = (Code - 1) % 3;

@@ -150,7 +150,32 @@ void TGameWindow::paintEvent(QPaintEvent*)
     paintBricks(Painter);
     paintCapsules(Painter);
     paintPaddleAndBalls(Painter);
+    paintBanner(Painter);
     paintStatus(Painter);
+}
+
+void TGameWindow::paintBanner(QPainter& Painter) const
+{
+    const TGameState& State = FGame.State();
+    QString Text;
+    if (State.Phase == TGamePhase::Won)
+        Text = QStringLiteral("Level cleared!");
+    else if (State.Phase == TGamePhase::Lost)
+        Text = QStringLiteral("Game over");
+    else if (State.Paused)
+        Text = QStringLiteral("Paused");
+    else
+        return;
+    Painter.fillRect(QRectF(0, 0, FieldWidth, FieldHeight), QColor(0, 0, 0, 110));
+    QFont Font = Painter.font();
+    Font.setPixelSize(40);
+    Font.setBold(true);
+    Painter.setFont(Font);
+    const QRectF Band(0, PaddleTop - 160, FieldWidth, 60);
+    Painter.setPen(QColor(0, 0, 0, 160));
+    Painter.drawText(Band.translated(2, 2), Qt::AlignCenter, Text);
+    Painter.setPen(State.Phase == TGamePhase::Lost ? QColor(255, 120, 100) : QColor(255, 220, 110));
+    Painter.drawText(Band, Qt::AlignCenter, Text);
 }
 
 void TGameWindow::paintBricks(QPainter& Painter) const

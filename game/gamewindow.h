@@ -38,6 +38,8 @@ private:
     void paintBricks(QPainter& Painter) const;
     void paintCapsules(QPainter& Painter) const;
     void paintPaddleAndBalls(QPainter& Painter) const;
+    // Big words across the field while the game stands still: paused, cleared or over.
+    void paintBanner(QPainter& Painter) const;
     void paintStatus(QPainter& Painter) const;
 
     TGame FGame;

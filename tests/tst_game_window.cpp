@@ -121,8 +121,17 @@ void TestGameWindow::pPausesAndResumes()
     showWindow();
     QTest::keyClick(FWindow.get(), Qt::Key_Space);
     QTRY_COMPARE(FWindow->Game().State().Phase, TGamePhase::Playing);
+    const QPoint Empty(10, static_cast<int>(PaddleTop) - 20);
+    const QColor Lit = FWindow->grab().toImage().pixelColor(Empty);
     QTest::keyClick(FWindow.get(), Qt::Key_P);
     QTRY_VERIFY(FWindow->Game().State().Paused);
+    // The field is dimmed under the "Paused" banner.
+    const QColor Dimmed = FWindow->grab().toImage().pixelColor(Empty);
+    const double Keep = 1 - 110 / 255.0;
+    const QColor Expected(qRound(Lit.red() * Keep), qRound(Lit.green() * Keep), qRound(Lit.blue() * Keep));
+    const bool Close = std::abs(Dimmed.red() - Expected.red()) <= 1 && std::abs(Dimmed.green() - Expected.green()) <= 1
+        && std::abs(Dimmed.blue() - Expected.blue()) <= 1;
+    QVERIFY2(Close, qPrintable(QString("expected about %1, got %2").arg(Expected.name(), Dimmed.name())));
     const TGameState Frozen = FWindow->Game().State();
     QTest::qWait(150);
     QVERIFY(FWindow->Game().State() == Frozen);

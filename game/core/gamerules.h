@@ -17,9 +17,9 @@ constexpr double BricksLeft = 1;
 constexpr double BricksTop = 38; // room above the top row so a ball can get behind the bricks
 
 constexpr double FieldWidth = BricksLeft + LevelColumns * CellPitchX;
-constexpr double FieldHeight = 620;
+constexpr double FieldHeight = 560;
 
-constexpr double PaddleTop = 580;
+constexpr double PaddleTop = 524;
 constexpr double PaddleHeight = 12;
 constexpr double PaddleWidth = 84;
 constexpr double PaddleKeySpeed = 720;      // px/s while an arrow key is held
