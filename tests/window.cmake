@@ -15,3 +15,12 @@ add_test(NAME smoke_editor
           ${CMAKE_CURRENT_BINARY_DIR}/smoke-editor.png)
 set_tests_properties(smoke_editor PROPERTIES TIMEOUT 180
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# "Test Level" starting the real stand-in game on a real X server.
+add_executable(tst_testrun_game tst_testrun_game.cpp messagecapture.h)
+target_link_libraries(tst_testrun_game PRIVATE Qt6::Test zolvane_window)
+set_target_properties(tst_testrun_game PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_dependencies(tst_testrun_game zolvane-game zolvane_images zolvane_levels)
+add_test(NAME tst_testrun_game COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:tst_testrun_game>)
+set_tests_properties(tst_testrun_game PROPERTIES TIMEOUT 180
+  ENVIRONMENT "QT_QPA_PLATFORM=xcb;ZOLVANE_GAME_DIR=${ZOLVANE_GAME_DIR};ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
