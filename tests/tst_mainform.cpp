@@ -156,6 +156,13 @@ private slots:
         QVERIFY(E.Grid->hasFocus());
         QCOMPARE(QPoint(E.Grid->Col(), E.Grid->Row()), QPoint(0, 0));
         QCOMPARE(E.Grid->size(), QSize(621, 191));
+        // Tab moves the focus between the grid and the level list only.
+        QTest::keyClick(E.Grid, Qt::Key_Tab);
+        QVERIFY(E.List->hasFocus());
+        QTest::keyClick(E.List, Qt::Key_Tab);
+        QVERIFY(E.Grid->hasFocus());
+        QTest::keyClick(E.Grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(E.List->hasFocus());
     }
 
     void missingPictureCostsOnlyItsOwnButton()
