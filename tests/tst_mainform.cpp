@@ -368,6 +368,21 @@ private slots:
         QCOMPARE(Capture.Count(TMessageKind::Error), 0);
     }
 
+    void switchingFromANewLevelWithYesSavesItUnderANewName()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.Click(E.BrickButton(1));
+        E.ClickCell(0, 0);
+        Capture.Answers = {TModalResult::Yes};
+        E.ClickEntry("beta.txt");
+        QCOMPARE(ReadFile(Dir.Levels() / "level1.txt"), Row("1.") + EmptyRows(9));
+        QCOMPARE(E.Entries(), (QStringList{"alpha.txt", "beta.txt", "gamma.txt", "level1.txt"}));
+        QCOMPARE(E.Selected(), QStringLiteral("beta.txt"));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/beta.txt"));
+    }
+
     void switchingUnchangedAsksNothing()
     {
         TGameDir Dir;

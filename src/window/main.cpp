@@ -228,8 +228,7 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
     if (FLevel.Loaded == 0)
         return;
     const TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
-    Canvas.save();
-    Canvas.setClipRect(Rect);
+    // Nearest-neighbour scaling: the grid is a pixel-art view, a doubled brick keeps its hard edges.
     Canvas.setRenderHint(QPainter::SmoothPixmapTransform, false);
     if (Cell.Brick != 0)
         if (const TBrickItem* Item = FBricks ? FBricks->FindItem(Cell.Brick) : nullptr)
@@ -237,7 +236,6 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
     if (Cell.PowerUp != 0)
         if (const TPowerUpItem* Item = FPowerUps ? FPowerUps->FindItem(Cell.PowerUp) : nullptr)
             Canvas.drawImage(Rect.topLeft() + QPoint(7, 7), Item->Bitmap);
-    Canvas.restore();
 }
 
 // Level commands
