@@ -29,18 +29,30 @@ struct Rgba {
     double R = 0, G = 0, B = 0, A = 1;
 };
 
-Rgba rgb(int R, int G, int B) { return {R / 255.0, G / 255.0, B / 255.0, 1}; }
+Rgba rgb(int R, int G, int B)
+{
+    return {R / 255.0, G / 255.0, B / 255.0, 1};
+}
 
-Rgba mix(const Rgba& A, const Rgba& B, double T) {
+Rgba mix(const Rgba& A, const Rgba& B, double T)
+{
     return {A.R + (B.R - A.R) * T, A.G + (B.G - A.G) * T, A.B + (B.B - A.B) * T, A.A + (B.A - A.A) * T};
 }
 
-Rgba lighter(const Rgba& C, double T) { return mix(C, rgb(255, 255, 255), T); }
-Rgba darker(const Rgba& C, double T) { return mix(C, rgb(0, 0, 0), T); }
+Rgba lighter(const Rgba& C, double T)
+{
+    return mix(C, rgb(255, 255, 255), T);
+}
+Rgba darker(const Rgba& C, double T)
+{
+    return mix(C, rgb(0, 0, 0), T);
+}
 
 class Canvas {
 public:
-    Canvas(int W, int H, Rgba Background = {0, 0, 0, 0}) : Width(W), Height(H), Pixels(std::size_t(W * H), Background) {}
+    Canvas(int W, int H, Rgba Background = {0, 0, 0, 0}) : Width(W), Height(H), Pixels(std::size_t(W * H), Background)
+    {
+    }
 
     int Width;
     int Height;
@@ -49,13 +61,15 @@ public:
     const Rgba& at(int X, int Y) const { return Pixels[std::size_t(Y * Width + X)]; }
     bool contains(int X, int Y) const { return X >= 0 && Y >= 0 && X < Width && Y < Height; }
 
-    void set(int X, int Y, const Rgba& C) {
+    void set(int X, int Y, const Rgba& C)
+    {
         if (contains(X, Y))
             at(X, Y) = C;
     }
 
     // Source-over blending with an extra coverage factor.
-    void blend(int X, int Y, const Rgba& C, double Coverage = 1) {
+    void blend(int X, int Y, const Rgba& C, double Coverage = 1)
+    {
         if (!contains(X, Y))
             return;
         const double A = std::clamp(C.A * Coverage, 0.0, 1.0);
@@ -67,14 +81,16 @@ public:
         D = {channel(C.R, D.R), channel(C.G, D.G), channel(C.B, D.B), OutA};
     }
 
-    void fillRect(int X, int Y, int W, int H, const Rgba& C) {
+    void fillRect(int X, int Y, int W, int H, const Rgba& C)
+    {
         for (int Yy = Y; Yy < Y + H; ++Yy)
             for (int Xx = X; Xx < X + W; ++Xx)
                 set(Xx, Yy, C);
     }
 
     // Anti-aliased shape: Inside(x, y) is sampled 4x4 per pixel; Colour(x, y) gives the paint at a pixel.
-    void paint(const std::function<bool(double, double)>& Inside, const std::function<Rgba(double, double)>& Colour) {
+    void paint(const std::function<bool(double, double)>& Inside, const std::function<Rgba(double, double)>& Colour)
+    {
         for (int Y = 0; Y < Height; ++Y)
             for (int X = 0; X < Width; ++X) {
                 int Hits = 0;
@@ -86,11 +102,13 @@ public:
             }
     }
 
-    void paint(const std::function<bool(double, double)>& Inside, const Rgba& C) {
+    void paint(const std::function<bool(double, double)>& Inside, const Rgba& C)
+    {
         paint(Inside, [C](double, double) { return C; });
     }
 
-    void draw(const Canvas& Source, int Left, int Top, int Scale = 1) {
+    void draw(const Canvas& Source, int Left, int Top, int Scale = 1)
+    {
         for (int Y = 0; Y < Source.Height * Scale; ++Y)
             for (int X = 0; X < Source.Width * Scale; ++X)
                 blend(Left + X, Top + Y, Source.at(X / Scale, Y / Scale));
@@ -100,21 +118,27 @@ private:
     std::vector<Rgba> Pixels;
 };
 
-std::uint8_t byteOf(double V) { return static_cast<std::uint8_t>(std::lround(std::clamp(V, 0.0, 1.0) * 255)); }
+std::uint8_t byteOf(double V)
+{
+    return static_cast<std::uint8_t>(std::lround(std::clamp(V, 0.0, 1.0) * 255));
+}
 
-void put16(std::vector<std::uint8_t>& Out, unsigned V) {
+void put16(std::vector<std::uint8_t>& Out, unsigned V)
+{
     Out.push_back(static_cast<std::uint8_t>(V));
     Out.push_back(static_cast<std::uint8_t>(V >> 8));
 }
 
-void put32(std::vector<std::uint8_t>& Out, std::uint32_t V) {
+void put32(std::vector<std::uint8_t>& Out, std::uint32_t V)
+{
     put16(Out, V & 0xFFFF);
     put16(Out, V >> 16);
 }
 
 // Bottom-up BMP. 24-bit pictures use the plain 40-byte header; 32-bit ones a version 4 header with
 // bit fields, which is how a BMP says that its fourth byte is alpha.
-bool writeBmp(const std::string& FileName, const Canvas& Image, bool WithAlpha) {
+bool writeBmp(const std::string& FileName, const Canvas& Image, bool WithAlpha)
+{
     const int BytesPerPixel = WithAlpha ? 4 : 3;
     const int RowSize = (Image.Width * BytesPerPixel + 3) / 4 * 4;
     const std::uint32_t InfoSize = WithAlpha ? 108 : 40;
@@ -172,7 +196,8 @@ bool writeBmp(const std::string& FileName, const Canvas& Image, bool WithAlpha) 
 
 // Ordinary bricks: the variant picks the colour family, the hit count the number of layers the brick is
 // built from (plain, one seam, two seams) and how deep its colour is.
-Canvas drawBrick(const Rgba& Base, int Hits) {
+Canvas drawBrick(const Rgba& Base, int Hits)
+{
     Canvas C(15, 9, rgb(0, 0, 0));
     const Rgba Body = darker(Base, 0.12 * (Hits - 1));
     for (int Y = 0; Y < 9; ++Y)
@@ -224,7 +249,8 @@ Canvas drawBrick(const Rgba& Base, int Hits) {
 }
 
 // The fixed brick: brushed steel with a bright sheen and four rivets.
-Canvas drawFixedBrick() {
+Canvas drawFixedBrick()
+{
     Canvas C(15, 9, rgb(0, 0, 0));
     for (int Y = 0; Y < 9; ++Y)
         for (int X = 0; X < 15; ++X) {
@@ -266,14 +292,16 @@ const std::array<const char*, 7> GlyphF = {"#####", "#....", "#....", "####.", "
 const std::array<const char*, 7> GlyphI = {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "#####"};
 const std::array<const char*, 7> GlyphW = {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#."};
 
-bool capsuleInside(double X, double Y, double Inset) {
+bool capsuleInside(double X, double Y, double Inset)
+{
     const double R = 5.5 - Inset;
     const double Cx = std::clamp(X, 5.5, 17.5);
     const double Dx = X - Cx, Dy = Y - 5.5;
     return Dx * Dx + Dy * Dy <= R * R;
 }
 
-Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 7>& Glyph, const Rgba& Ink) {
+Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 7>& Glyph, const Rgba& Ink)
+{
     Canvas C(23, 11, rgb(0, 0, 0));
     C.paint([](double X, double Y) { return capsuleInside(X, Y, 0); }, darker(Base, 0.55));
     C.paint([](double X, double Y) { return capsuleInside(X, Y, 1); },
@@ -306,7 +334,8 @@ Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 7>& Glyph, co
 // Tool pictures, 16 x 16, and the icon, 32 x 32
 
 // A rectangle of half extents Hw, Hh centred at (Cx, Cy) and turned by Angle (radians).
-std::function<bool(double, double)> turnedRect(double Cx, double Cy, double Hw, double Hh, double Angle) {
+std::function<bool(double, double)> turnedRect(double Cx, double Cy, double Hw, double Hh, double Angle)
+{
     return [=](double X, double Y) {
         const double Dx = X - Cx, Dy = Y - Cy;
         const double U = Dx * std::cos(Angle) + Dy * std::sin(Angle);
@@ -315,7 +344,8 @@ std::function<bool(double, double)> turnedRect(double Cx, double Cy, double Hw, 
     };
 }
 
-std::function<bool(double, double)> polygon(std::vector<std::pair<double, double>> Points) {
+std::function<bool(double, double)> polygon(std::vector<std::pair<double, double>> Points)
+{
     return [Points = std::move(Points)](double X, double Y) {
         bool In = false;
         for (std::size_t I = 0, J = Points.size() - 1; I < Points.size(); J = I++) {
@@ -328,11 +358,13 @@ std::function<bool(double, double)> polygon(std::vector<std::pair<double, double
     };
 }
 
-std::function<bool(double, double)> circle(double Cx, double Cy, double R) {
+std::function<bool(double, double)> circle(double Cx, double Cy, double R)
+{
     return [=](double X, double Y) { return (X - Cx) * (X - Cx) + (Y - Cy) * (Y - Cy) <= R * R; };
 }
 
-std::vector<std::pair<double, double>> starPoints(double Cx, double Cy, double Outer, double Inner) {
+std::vector<std::pair<double, double>> starPoints(double Cx, double Cy, double Outer, double Inner)
+{
     std::vector<std::pair<double, double>> P;
     for (int I = 0; I < 10; ++I) {
         const double A = -Pi / 2 + I * Pi / 5;
@@ -342,13 +374,16 @@ std::vector<std::pair<double, double>> starPoints(double Cx, double Cy, double O
     return P;
 }
 
-Canvas drawEraser() {
+Canvas drawEraser()
+{
     Canvas C(16, 16);
     const double A = -Pi / 4;
     C.paint(turnedRect(8, 8.5, 7.2, 3.8, A), rgb(70, 60, 80));
     // rubber half (lower left) and the blue sleeve half (upper right)
-    C.paint(turnedRect(5.6, 10.9, 3.4, 2.9, A), [](double, double Y) { return mix(rgb(255, 190, 200), rgb(235, 120, 140), (Y - 6) / 9); });
-    C.paint(turnedRect(10.3, 6.2, 3.6, 2.9, A), [](double, double Y) { return mix(rgb(140, 190, 255), rgb(50, 100, 210), (Y - 2) / 9); });
+    C.paint(turnedRect(5.6, 10.9, 3.4, 2.9, A),
+            [](double, double Y) { return mix(rgb(255, 190, 200), rgb(235, 120, 140), (Y - 6) / 9); });
+    C.paint(turnedRect(10.3, 6.2, 3.6, 2.9, A),
+            [](double, double Y) { return mix(rgb(140, 190, 255), rgb(50, 100, 210), (Y - 2) / 9); });
     C.paint(turnedRect(8, 8.5, 0.5, 2.9, A), rgb(255, 255, 255));
     // a few crumbs
     C.set(2, 14, rgb(235, 120, 140));
@@ -356,7 +391,8 @@ Canvas drawEraser() {
     return C;
 }
 
-Canvas drawPencil() {
+Canvas drawPencil()
+{
     Canvas C(16, 16);
     const double A = -Pi / 4;
     C.paint(turnedRect(9.4, 6.6, 5.2, 2.6, A), rgb(110, 20, 20));
@@ -375,7 +411,8 @@ Canvas drawPencil() {
     return C;
 }
 
-Canvas drawNewSheet() {
+Canvas drawNewSheet()
+{
     Canvas C(16, 16);
     const auto Sheet = polygon({{3, 1}, {10.5, 1}, {14, 4.5}, {14, 15}, {3, 15}});
     C.paint(Sheet, rgb(60, 100, 150));
@@ -389,7 +426,8 @@ Canvas drawNewSheet() {
     return C;
 }
 
-Canvas drawFloppy() {
+Canvas drawFloppy()
+{
     Canvas C(16, 16);
     const auto Body = polygon({{1, 1}, {13, 1}, {15, 3}, {15, 15}, {1, 15}});
     C.paint(Body, rgb(50, 20, 80));
@@ -406,7 +444,8 @@ Canvas drawFloppy() {
     return C;
 }
 
-Canvas drawRunButton() {
+Canvas drawRunButton()
+{
     Canvas C(16, 16);
     C.paint(circle(8, 8, 7.6), rgb(20, 90, 30));
     C.paint(circle(8, 8, 6.7), [](double X, double Y) {
@@ -418,7 +457,8 @@ Canvas drawRunButton() {
 }
 
 // The application icon: a paddle, a ball and a wall of the catalogue's bricks on a night-blue tile.
-Canvas drawIcon(const std::vector<Canvas>& Bricks) {
+Canvas drawIcon(const std::vector<Canvas>& Bricks)
+{
     Canvas C(32, 32);
     const auto Tile = [](double X, double Y) {
         const double Dx = std::max({0.0, 4 - X, X - 28}), Dy = std::max({0.0, 4 - Y, Y - 28});
@@ -435,8 +475,10 @@ Canvas drawIcon(const std::vector<Canvas>& Bricks) {
                     C.set(3 + Col * 9 + X, 4 + Row * 5 + Y, B.at(Sx, Sy));
                 }
         }
-    C.paint(circle(19, 22, 2.2), [](double X, double Y) { return mix(rgb(255, 255, 255), rgb(170, 180, 200), (X + Y - 38) / 5 + 0.5); });
-    C.paint(turnedRect(14, 27.5, 6, 1.4, 0), [](double, double Y) { return mix(rgb(255, 220, 120), rgb(220, 130, 20), (Y - 26) / 3); });
+    C.paint(circle(19, 22, 2.2),
+            [](double X, double Y) { return mix(rgb(255, 255, 255), rgb(170, 180, 200), (X + Y - 38) / 5 + 0.5); });
+    C.paint(turnedRect(14, 27.5, 6, 1.4, 0),
+            [](double, double Y) { return mix(rgb(255, 220, 120), rgb(220, 130, 20), (Y - 26) / 3); });
     return C;
 }
 
@@ -446,7 +488,8 @@ struct Picture {
     bool Alpha;
 };
 
-std::vector<Picture> drawAll() {
+std::vector<Picture> drawAll()
+{
     // variant colour families: ember red, cobalt blue, jade green
     const std::array<Rgba, 3> Families = {rgb(222, 62, 44), rgb(44, 112, 226), rgb(40, 170, 84)};
     std::vector<Picture> All;
@@ -477,7 +520,8 @@ std::vector<Picture> drawAll() {
 
 // All pictures enlarged 4x, plus a patch of grid drawn the way the editor draws it (bricks doubled into
 // 30 x 18 cells, power-ups at their own size at +7, +7), so the pictures can be judged in place.
-Canvas contactSheet(const std::vector<Picture>& All) {
+Canvas contactSheet(const std::vector<Picture>& All)
+{
     const int Scale = 4, Gap = 12;
     Canvas Sheet(Gap + 10 * (15 * Scale + Gap), 600, rgb(128, 128, 128));
     int X = Gap, Y = Gap, RowHeight = 0;
@@ -529,7 +573,8 @@ Canvas contactSheet(const std::vector<Picture>& All) {
 
 } // namespace
 
-int main(int Argc, char** Argv) {
+int main(int Argc, char** Argv)
+{
     const std::vector<Picture> All = drawAll();
     if (Argc == 3 && std::strcmp(Argv[1], "--contact-sheet") == 0) {
         if (!writeBmp(Argv[2], contactSheet(All), false)) {

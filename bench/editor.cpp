@@ -109,7 +109,8 @@ int main(int argc, char* argv[])
         Minimal.push_back(TimeProcess("--minimal-once"));
     }
     const double EditorMs = Median(Editor), MinimalMs = Median(Minimal);
-    std::printf("start-up to first frame, whole process (median of 15): editor %.2f ms, minimal window %.2f ms, ratio %.2f (goal <= 1.3)\n",
+    std::printf("start-up to first frame, whole process (median of 15): editor %.2f ms, minimal window %.2f ms, ratio "
+                "%.2f (goal <= 1.3)\n",
                 EditorMs, MinimalMs, EditorMs / MinimalMs);
 
     TMainForm Form;

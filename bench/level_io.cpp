@@ -67,8 +67,7 @@ void BareRead(const std::string& Path)
     int Fd = open(Path.c_str(), O_RDONLY | O_CLOEXEC);
     if (Fd < 0)
         Fail("open");
-    while (read(Fd, Buffer, sizeof Buffer) > 0) {
-    }
+    while (read(Fd, Buffer, sizeof Buffer) > 0) {}
     close(Fd);
 }
 
@@ -121,8 +120,10 @@ int main(int argc, char** argv)
     const std::string Bytes = ReadAll(File);
 
     TLevelData Loaded;
-    const TPair Load = MeasureBeside(10000, [&] { LoadLevel(File, Loaded); }, [&] { BareRead(File); });
-    const TPair Save = MeasureBeside(100, [&] { SaveLevel(File, Level); }, [&] { BareReplace(File, Temp, Bytes); });
+    const TPair Load = MeasureBeside(
+        10000, [&] { LoadLevel(File, Loaded); }, [&] { BareRead(File); });
+    const TPair Save = MeasureBeside(
+        100, [&] { SaveLevel(File, Level); }, [&] { BareReplace(File, Temp, Bytes); });
 
     std::printf("level_io: a typical level of %zu bytes in %s\n", Bytes.size(), Folder.c_str());
     PrintRow("LoadLevel", Load.Us, "(open+read+close)", Load.FloorUs);

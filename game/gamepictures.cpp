@@ -4,11 +4,10 @@
 
 namespace {
 
-const char* const BrickFiles[] = {"brick001.bmp", "brick002.bmp", "brick003.bmp", "brick004.bmp",
-                                  "brick005.bmp", "brick006.bmp", "brick007.bmp", "brick008.bmp",
-                                  "brick009.bmp", "brick_fixed.bmp"};
-const char* const PowerUpFiles[] = {"pu_blue.bmp",  "pu_vio.bmp",   "pu_yellow.bmp",
-                                    "pu_grey.bmp",  "pu_green.bmp", "pu_braun.bmp"};
+const char* const BrickFiles[] = {"brick001.bmp", "brick002.bmp", "brick003.bmp", "brick004.bmp", "brick005.bmp",
+                                  "brick006.bmp", "brick007.bmp", "brick008.bmp", "brick009.bmp", "brick_fixed.bmp"};
+const char* const PowerUpFiles[] = {"pu_blue.bmp", "pu_vio.bmp",   "pu_yellow.bmp",
+                                    "pu_grey.bmp", "pu_green.bmp", "pu_braun.bmp"};
 
 QPixmap Load(const char* FileName, int Scale)
 {
@@ -56,12 +55,19 @@ QColor TGamePictures::BrickColour(int Code)
 QColor TGamePictures::PowerUpColour(int Code)
 {
     switch (Code) {
-    case 1: return QColor(40, 90, 230);
-    case 2: return QColor(150, 60, 200);
-    case 3: return QColor(230, 200, 30);
-    case 4: return QColor(150, 150, 150);
-    case 5: return QColor(40, 170, 60);
-    case 6: return QColor(140, 90, 40);
-    default: return QColor(255, 255, 255);
+    case 1:
+        return QColor(40, 90, 230);
+    case 2:
+        return QColor(150, 60, 200);
+    case 3:
+        return QColor(230, 200, 30);
+    case 4:
+        return QColor(150, 150, 150);
+    case 5:
+        return QColor(40, 170, 60);
+    case 6:
+        return QColor(140, 90, 40);
+    default:
+        return QColor(255, 255, 255);
     }
 }

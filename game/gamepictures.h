@@ -12,7 +12,7 @@ public:
     // Reads from editor/images/ under the current directory, which is the game directory.
     TGamePictures();
 
-    const QPixmap& Brick(int Code) const;   // 1..10; null for anything else
+    const QPixmap& Brick(int Code) const; // 1..10; null for anything else
     const QPixmap& PowerUp(int Code) const; // 1..6; null for anything else
 
     static QColor BrickColour(int Code);

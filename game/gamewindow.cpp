@@ -27,8 +27,9 @@ QRectF ToQt(const TGameRect& Rect)
 
 } // namespace
 
-TGameWindow::TGameWindow(const TLevelData& Level, const QString& LevelName, std::uint64_t Seed, QWidget* Parent)
-    : QWidget(Parent), FGame(Level, Seed)
+TGameWindow::TGameWindow(const TLevelData& Level, const QString& LevelName, std::uint64_t Seed, QWidget* Parent) :
+    QWidget(Parent),
+    FGame(Level, Seed)
 {
     setWindowTitle(QStringLiteral("Zolvane - %1").arg(LevelName));
     setMouseTracking(true);
@@ -127,7 +128,7 @@ void TGameWindow::keyReleaseEvent(QKeyEvent* Event)
 
 void TGameWindow::mouseMoveEvent(QMouseEvent* Event)
 {
-    FPointerX = fieldTransform().inverted().map(Event->position()).x();
+    FPointerX = Event->position().x();
 }
 
 void TGameWindow::mousePressEvent(QMouseEvent* Event)

@@ -19,8 +19,8 @@ namespace {
 // ZOLVANE_GAME_NO_DIALOGS is set (automated runs). Standard error always gets the message.
 bool CanShowDialogs()
 {
-    return QGuiApplication::platformName() != QLatin1String("offscreen")
-        && !qEnvironmentVariableIsSet("ZOLVANE_GAME_NO_DIALOGS");
+    return QGuiApplication::platformName() != QLatin1String("offscreen") &&
+        !qEnvironmentVariableIsSet("ZOLVANE_GAME_NO_DIALOGS");
 }
 
 void Report(const std::string& Message)

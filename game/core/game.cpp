@@ -11,9 +11,15 @@ using namespace GameRules;
 
 namespace {
 
-constexpr double Radians(double Degrees) { return Degrees * std::numbers::pi / 180; }
+constexpr double Radians(double Degrees)
+{
+    return Degrees * std::numbers::pi / 180;
+}
 
-double SignOf(double Value) { return Value < 0 ? -1 : 1; }
+double SignOf(double Value)
+{
+    return Value < 0 ? -1 : 1;
+}
 
 int CellIndex(double Position, double Origin, double Pitch)
 {
@@ -166,8 +172,7 @@ TBall TGame::LaunchedBall(double X)
     TGameRandom Random(FState.RandomState);
     const double Side = Random.Coin() ? -1 : 1;
     const double Angle = Radians(Random.Between(15, 35)) * Side;
-    return TBall{X, PaddleTop - BallRadius, FState.BallSpeed * std::sin(Angle),
-                 -FState.BallSpeed * std::cos(Angle), 0};
+    return TBall{X, PaddleTop - BallRadius, FState.BallSpeed * std::sin(Angle), -FState.BallSpeed * std::cos(Angle), 0};
 }
 
 void TGame::Launch()
@@ -331,8 +336,7 @@ void TGame::BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY)
 
 bool TGame::BrickPresent(int Column, int Row) const
 {
-    return Column >= 0 && Column < LevelColumns && Row >= 0 && Row < LevelRows
-        && FState.Bricks[Column][Row].Present();
+    return Column >= 0 && Column < LevelColumns && Row >= 0 && Row < LevelRows && FState.Bricks[Column][Row].Present();
 }
 
 void TGame::BounceOffPaddle(TBall& Ball)
@@ -357,8 +361,7 @@ void TGame::KeepAngleSane(TBall& Ball)
     const double SideX = Ball.VX != 0 ? SignOf(Ball.VX) : (Random.Coin() ? -1 : 1);
     const double SideY = Ball.VY != 0 ? SignOf(Ball.VY) : -1;
     const double Angle = std::clamp(std::atan2(std::abs(Ball.VY), std::abs(Ball.VX)),
-                                    Radians(MinAngleFromHorizontalDegrees),
-                                    Radians(90 - MinAngleFromVerticalDegrees));
+                                    Radians(MinAngleFromHorizontalDegrees), Radians(90 - MinAngleFromVerticalDegrees));
     Ball.VX = SideX * FState.BallSpeed * std::cos(Angle);
     Ball.VY = SideY * FState.BallSpeed * std::sin(Angle);
 }

@@ -22,7 +22,7 @@ constexpr double FieldHeight = 560;
 constexpr double PaddleTop = 524;
 constexpr double PaddleHeight = 12;
 constexpr double PaddleWidth = 84;
-constexpr double PaddleKeySpeed = 720;      // px/s while an arrow key is held
+constexpr double PaddleKeySpeed = 720; // px/s while an arrow key is held
 constexpr double PaddlePointerSpeed = 2400; // px/s towards the pointer: fast, but never a jump
 
 constexpr double BallRadius = 5;

@@ -20,10 +20,10 @@ enum TPowerUpCode : std::uint8_t {
 };
 
 enum class TGamePhase : std::uint8_t {
-    Ready,   // a ball waits on the paddle for Space
+    Ready, // a ball waits on the paddle for Space
     Playing,
-    Won,     // every breakable brick is gone
-    Lost,    // the last life is spent
+    Won, // every breakable brick is gone
+    Lost, // the last life is spent
 };
 
 struct TGameRect {
@@ -100,8 +100,8 @@ struct TGameState {
 
 // What the player did during one step.
 struct TGameInput {
-    int PaddleDirection = 0;            // -1 left, +1 right, while an arrow key is held
+    int PaddleDirection = 0; // -1 left, +1 right, while an arrow key is held
     std::optional<double> PaddleTarget; // pointer's x in field pixels; wins over the keys
-    bool Launch = false;                // Space: launches a waiting ball, otherwise fires a loaded shot
-    bool TogglePause = false;           // P
+    bool Launch = false; // Space: launches a waiting ball, otherwise fires a loaded shot
+    bool TogglePause = false; // P
 };

@@ -25,8 +25,8 @@ TLevelArgument ParseLevelArgument(const std::vector<std::string>& Arguments)
     if (Name.empty())
         return Failure("The level name is empty.");
     // ':' would name a drive or a stream on Windows; a NUL would cut the name short.
-    if (Name.find_first_of(std::string("/\\:\0", 4)) != std::string::npos || Name.find("..") != std::string::npos
-        || Name == ".")
+    if (Name.find_first_of(std::string("/\\:\0", 4)) != std::string::npos || Name.find("..") != std::string::npos ||
+        Name == ".")
         return Failure("The level name \"" + Name + "\" must be a plain file name, without a folder.");
     return TLevelArgument{Name, {}};
 }

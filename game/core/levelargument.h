@@ -6,7 +6,7 @@
 // The game's command line: exactly one argument, --level=NAME, naming a file in data/levels/.
 struct TLevelArgument {
     std::string LevelName; // set when Error is empty
-    std::string Error;     // a sentence for the player when the command line is not usable
+    std::string Error; // a sentence for the player when the command line is not usable
 
     bool Ok() const { return Error.empty(); }
 };

@@ -34,46 +34,58 @@ constexpr TCatalogueEntry PowerUps[] = {
 
 } // namespace
 
-std::span<const TCatalogueEntry> BrickKinds() { return Bricks; }
-std::span<const TCatalogueEntry> PowerUpKinds() { return PowerUps; }
+std::span<const TCatalogueEntry> BrickKinds()
+{
+    return Bricks;
+}
+std::span<const TCatalogueEntry> PowerUpKinds()
+{
+    return PowerUps;
+}
 
-TCatalogueItem::TCatalogueItem(std::uint8_t AId, const std::string& ImageFile, std::string AName)
-    : Id(AId), Name(std::move(AName)), Bitmap(LoadBitmapFile(ImageFile)) {}
+TCatalogueItem::TCatalogueItem(std::uint8_t AId, const std::string& ImageFile, std::string AName) :
+    Id(AId),
+    Name(std::move(AName)),
+    Bitmap(LoadBitmapFile(ImageFile))
+{
+}
 
-template <class TItem>
-TItem& TCatalogueList<TItem>::Items(int Index) {
+template <class TItem> TItem& TCatalogueList<TItem>::Items(int Index)
+{
     if (Index < 0 || Index >= Count())
         throw std::out_of_range("List index out of bounds (" + std::to_string(Index) + ")");
     return *FItems[static_cast<std::size_t>(Index)];
 }
 
-template <class TItem>
-const TItem& TCatalogueList<TItem>::Items(int Index) const {
+template <class TItem> const TItem& TCatalogueList<TItem>::Items(int Index) const
+{
     return const_cast<TCatalogueList*>(this)->Items(Index);
 }
 
 template <class TItem>
-void TCatalogueList<TItem>::AddItem(std::uint8_t Id, const std::string& ImageFile, const std::string& Name) {
+void TCatalogueList<TItem>::AddItem(std::uint8_t Id, const std::string& ImageFile, const std::string& Name)
+{
     FItems.push_back(std::make_unique<TItem>(Id, ImageFile, Name));
 }
 
-template <class TItem>
-TItem* TCatalogueList<TItem>::FindItem(std::uint8_t Id) {
+template <class TItem> TItem* TCatalogueList<TItem>::FindItem(std::uint8_t Id)
+{
     for (const auto& Item : FItems)
         if (Item->Id == Id)
             return Item.get();
     return nullptr;
 }
 
-template <class TItem>
-const TItem* TCatalogueList<TItem>::FindItem(std::uint8_t Id) const {
+template <class TItem> const TItem* TCatalogueList<TItem>::FindItem(std::uint8_t Id) const
+{
     return const_cast<TCatalogueList*>(this)->FindItem(Id);
 }
 
 template <class TItem>
 void TCatalogueList<TItem>::BuildPalette(TImageList& ImageList, TPaletteToolBar* ToolBar,
                                          std::function<void(QObject*)> OnClick,
-                                         std::function<void(const std::exception&)> OnError) const {
+                                         std::function<void(const std::exception&)> OnError) const
+{
     if (ToolBar)
         ToolBar->SetImages(&ImageList);
     for (const auto& Item : FItems) {

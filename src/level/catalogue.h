@@ -26,7 +26,7 @@ struct TCatalogueEntry {
     char FileChar; // the character that stands for this kind in a level text file
 };
 
-std::span<const TCatalogueEntry> BrickKinds();   // codes 1 to 10, in catalogue order
+std::span<const TCatalogueEntry> BrickKinds(); // codes 1 to 10, in catalogue order
 std::span<const TCatalogueEntry> PowerUpKinds(); // codes 1 to 6, in catalogue order
 
 // One kind: its code, display name and picture. The constructor loads the picture with LoadBitmapFile and
@@ -52,8 +52,7 @@ public:
 
 // The items of one catalogue in insertion order; the list owns them, and an item's address stays the same
 // for the list's lifetime (palette buttons point at their items).
-template <class TItem>
-class TCatalogueList {
+template <class TItem> class TCatalogueList {
 public:
     // Throws std::out_of_range "List index out of bounds (Index)".
     TItem& Items(int Index);

@@ -5,12 +5,13 @@
 #include <sys/stat.h>
 #endif
 
-EInOutError::EInOutError(int ErrorCode, const std::string& Message)
-    : std::runtime_error(Message), FErrorCode(ErrorCode)
+EInOutError::EInOutError(int ErrorCode, const std::string& Message) : std::runtime_error(Message), FErrorCode(ErrorCode)
 {
 }
 
-EInOutError::EInOutError(int ErrorCode) : EInOutError(ErrorCode, InOutErrorMessage(ErrorCode)) {}
+EInOutError::EInOutError(int ErrorCode) : EInOutError(ErrorCode, InOutErrorMessage(ErrorCode))
+{
+}
 
 std::string InOutErrorMessage(int ErrorCode)
 {

@@ -38,13 +38,20 @@ std::uint8_t BrickCode(char Ch)
 std::uint8_t PowerUpCode(char Ch)
 {
     switch (Ch) {
-    case 'S': return 1;
-    case 'E': return 2;
-    case 'L': return 3;
-    case 'F': return 4;
-    case 'I': return 5;
-    case 'W': return 6;
-    default: return 0;
+    case 'S':
+        return 1;
+    case 'E':
+        return 2;
+    case 'L':
+        return 3;
+    case 'F':
+        return 4;
+    case 'I':
+        return 5;
+    case 'W':
+        return 6;
+    default:
+        return 0;
     }
 }
 
@@ -182,13 +189,16 @@ struct TFileBuffer {
 
 #ifdef _WIN32
 
-[[noreturn]] void ThrowLastError() { throw EInOutError(static_cast<int>(GetLastError())); }
+[[noreturn]] void ThrowLastError()
+{
+    throw EInOutError(static_cast<int>(GetLastError()));
+}
 
 std::string_view ReadWholeFile(const std::string& Path, TFileBuffer& Buffer)
 {
     // Without FILE_FLAG_BACKUP_SEMANTICS a folder fails to open with access denied, as it should.
-    HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (File == INVALID_HANDLE_VALUE)
         ThrowLastError();
     std::string Data;
@@ -221,9 +231,9 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text)
         ThrowLastError();
     HANDLE File = CreateFileA(TempPath, GENERIC_WRITE, 0, nullptr, TRUNCATE_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD Written = 0;
-    bool Ok = File != INVALID_HANDLE_VALUE
-        && WriteFile(File, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr)
-        && Written == Text.size() && FlushFileBuffers(File);
+    bool Ok = File != INVALID_HANDLE_VALUE &&
+        WriteFile(File, Text.data(), static_cast<DWORD>(Text.size()), &Written, nullptr) && Written == Text.size() &&
+        FlushFileBuffers(File);
     DWORD Error = GetLastError();
     if (File != INVALID_HANDLE_VALUE && !CloseHandle(File) && Ok) {
         Ok = false;
@@ -356,8 +366,8 @@ std::string TempNameFor(const std::string& Target, unsigned Attempt)
     static std::atomic<unsigned> Counter{0};
     std::string::size_type Base = FolderEnd(Target);
     auto Stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::string Suffix = std::to_string(getpid()) + "-" + std::to_string(Counter++) + "-"
-        + std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);
+    std::string Suffix = std::to_string(getpid()) + "-" + std::to_string(Counter++) + "-" +
+        std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);
     return Target.substr(0, Base) + "." + Target.substr(Base, 64) + "." + Suffix + ".tmp";
 }
 

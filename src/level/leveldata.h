@@ -8,7 +8,7 @@ constexpr int LevelColumns = 20;
 constexpr int LevelRows = 10;
 
 struct TLevelCell {
-    std::uint8_t Brick = 0;   // 0 none, 1..9 ordinary, 10 fixed
+    std::uint8_t Brick = 0; // 0 none, 1..9 ordinary, 10 fixed
     std::uint8_t PowerUp = 0; // 0 none, 1..6
 
     friend bool operator==(const TLevelCell&, const TLevelCell&) = default;

@@ -40,7 +40,9 @@ void HandleException(std::exception_ptr Error) noexcept
     }
 }
 
-TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv) {}
+TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv)
+{
+}
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event)
 {

@@ -13,8 +13,7 @@ void HandleException(std::exception_ptr Error) noexcept;
 
 // Runs an event handler's body. No exception may cross Qt's event dispatch, so every handler body goes
 // through here; whatever it throws is reported and the program carries on. Returns false when it threw.
-template <class F>
-bool RunHandler(F&& Body) noexcept
+template <class F> bool RunHandler(F&& Body) noexcept
 {
     try {
         std::forward<F>(Body)();

@@ -16,23 +16,27 @@ namespace {
 
 constexpr std::size_t FileHeaderSize = 14;
 
-std::uint32_t readU32(const QByteArray& Data, std::size_t Offset) {
+std::uint32_t readU32(const QByteArray& Data, std::size_t Offset)
+{
     const auto* P = reinterpret_cast<const unsigned char*>(Data.constData()) + Offset;
     return std::uint32_t(P[0]) | std::uint32_t(P[1]) << 8 | std::uint32_t(P[2]) << 16 | std::uint32_t(P[3]) << 24;
 }
 
-std::uint16_t readU16(const QByteArray& Data, std::size_t Offset) {
+std::uint16_t readU16(const QByteArray& Data, std::size_t Offset)
+{
     const auto* P = reinterpret_cast<const unsigned char*>(Data.constData()) + Offset;
     return static_cast<std::uint16_t>(P[0] | P[1] << 8);
 }
 
-[[noreturn]] void throwCannotOpen(const std::string& FileName, int Error) {
+[[noreturn]] void throwCannotOpen(const std::string& FileName, int Error)
+{
     std::error_code Ignored;
     const std::filesystem::path Full = std::filesystem::absolute(FileName, Ignored).lexically_normal();
     throw EToolkitError("Cannot open file \"" + Full.string() + "\". " + std::strerror(Error));
 }
 
-QByteArray readWholeFile(const std::string& FileName) {
+QByteArray readWholeFile(const std::string& FileName)
+{
     std::error_code Ignored;
     if (std::filesystem::is_directory(FileName, Ignored))
         throwCannotOpen(FileName, EISDIR);
@@ -52,7 +56,8 @@ QByteArray readWholeFile(const std::string& FileName) {
 
 // Checks the headers ourselves, so that a short file is told apart from a foreign one; the pixels are
 // then decoded by Qt.
-void checkHeaders(const QByteArray& Data) {
+void checkHeaders(const QByteArray& Data)
+{
     const auto Size = static_cast<std::size_t>(Data.size());
     if (Size < FileHeaderSize)
         throw EToolkitError("Stream read error");
@@ -86,7 +91,8 @@ void checkHeaders(const QByteArray& Data) {
 
 } // namespace
 
-QImage LoadBitmapFile(const std::string& FileName) {
+QImage LoadBitmapFile(const std::string& FileName)
+{
     const QByteArray Data = readWholeFile(FileName);
     if (Data.isEmpty())
         return {};

@@ -80,9 +80,18 @@ TModalResult AskYesNoCancel(const QString& Text)
     Layout->setSizeConstraint(QLayout::SetFixedSize);
 
     TModalResult Result = TModalResult::Cancel; // Esc and the close box reject the dialog
-    QObject::connect(Yes, &QPushButton::clicked, &Box, [&] { Result = TModalResult::Yes; Box.accept(); });
-    QObject::connect(No, &QPushButton::clicked, &Box, [&] { Result = TModalResult::No; Box.accept(); });
-    QObject::connect(Cancel, &QPushButton::clicked, &Box, [&] { Result = TModalResult::Cancel; Box.reject(); });
+    QObject::connect(Yes, &QPushButton::clicked, &Box, [&] {
+        Result = TModalResult::Yes;
+        Box.accept();
+    });
+    QObject::connect(No, &QPushButton::clicked, &Box, [&] {
+        Result = TModalResult::No;
+        Box.accept();
+    });
+    QObject::connect(Cancel, &QPushButton::clicked, &Box, [&] {
+        Result = TModalResult::Cancel;
+        Box.reject();
+    });
 
     Box.adjustSize();
     if (QScreen* Screen = QGuiApplication::primaryScreen())

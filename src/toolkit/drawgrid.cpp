@@ -16,7 +16,7 @@ namespace {
 
 constexpr int BorderWidth = 1;
 constexpr int LineWidth = 1;
-constexpr int WheelNotch = 120;  // angleDelta of one notch of an ordinary mouse wheel
+constexpr int WheelNotch = 120; // angleDelta of one notch of an ordinary mouse wheel
 const QColor GridLineColor(0xC0, 0xC0, 0xC0);
 
 // Restores the painter even when an owner's draw handler throws.
@@ -31,9 +31,10 @@ private:
     QPainter& FCanvas;
 };
 
-}  // namespace
+} // namespace
 
-TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent) {
+TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent)
+{
     setFocusPolicy(Qt::StrongFocus);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Every pixel is painted by the border, the lines or a cell, so Qt need not erase first.
@@ -45,7 +46,8 @@ TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent) {
     SetGridSize(FColCount, FRowCount, FColWidth, FRowHeight);
 }
 
-void TDrawGrid::SetGridSize(int ColCount, int RowCount, int ColWidth, int RowHeight) {
+void TDrawGrid::SetGridSize(int ColCount, int RowCount, int ColWidth, int RowHeight)
+{
     EndSelecting();
     FColCount = std::max(1, ColCount);
     FRowCount = std::max(1, RowCount);
@@ -58,47 +60,55 @@ void TDrawGrid::SetGridSize(int ColCount, int RowCount, int ColWidth, int RowHei
     update();
 }
 
-void TDrawGrid::SetOnSelectCell(TSelectCellEvent Handler) {
+void TDrawGrid::SetOnSelectCell(TSelectCellEvent Handler)
+{
     FOnSelectCell = std::move(Handler);
 }
 
-void TDrawGrid::SetOnDrawCell(TDrawCellEvent Handler) {
+void TDrawGrid::SetOnDrawCell(TDrawCellEvent Handler)
+{
     FOnDrawCell = std::move(Handler);
     update();
 }
 
-QRect TDrawGrid::CellRect(int ACol, int ARow) const {
+QRect TDrawGrid::CellRect(int ACol, int ARow) const
+{
     if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
         return {};
-    return QRect(BorderWidth + ACol * (FColWidth + LineWidth), BorderWidth + ARow * (FRowHeight + LineWidth),
-                 FColWidth, FRowHeight);
+    return QRect(BorderWidth + ACol * (FColWidth + LineWidth), BorderWidth + ARow * (FRowHeight + LineWidth), FColWidth,
+                 FRowHeight);
 }
 
-void TDrawGrid::InvalidateCell(int ACol, int ARow) {
+void TDrawGrid::InvalidateCell(int ACol, int ARow)
+{
     const QRect Rect = CellRect(ACol, ARow);
     if (!Rect.isEmpty())
         update(Rect);
 }
 
-void TDrawGrid::Invalidate() {
+void TDrawGrid::Invalidate()
+{
     update();
 }
 
-QSize TDrawGrid::sizeHint() const {
-    return QSize(FColCount * (FColWidth + LineWidth) + BorderWidth,
-                 FRowCount * (FRowHeight + LineWidth) + BorderWidth);
+QSize TDrawGrid::sizeHint() const
+{
+    return QSize(FColCount * (FColWidth + LineWidth) + BorderWidth, FRowCount * (FRowHeight + LineWidth) + BorderWidth);
 }
 
-QSize TDrawGrid::minimumSizeHint() const {
+QSize TDrawGrid::minimumSizeHint() const
+{
     return sizeHint();
 }
 
-QPoint TDrawGrid::ToCellArea(const QPoint& WidgetPos) const {
+QPoint TDrawGrid::ToCellArea(const QPoint& WidgetPos) const
+{
     return WidgetPos - QPoint(BorderWidth, BorderWidth);
 }
 
 // The line right of and below a cell belongs to that cell.
-TDrawGrid::TCellHit TDrawGrid::CellAt(const QPoint& WidgetPos) const {
+TDrawGrid::TCellHit TDrawGrid::CellAt(const QPoint& WidgetPos) const
+{
     const QPoint Pos = ToCellArea(WidgetPos);
     if (Pos.x() < 0 || Pos.y() < 0)
         return {};
@@ -110,7 +120,8 @@ TDrawGrid::TCellHit TDrawGrid::CellAt(const QPoint& WidgetPos) const {
 }
 
 // Direction of the auto-step for a pointer at WidgetPos; null while the pointer is over the cell area.
-QPoint TDrawGrid::StepTowards(const QPoint& WidgetPos) const {
+QPoint TDrawGrid::StepTowards(const QPoint& WidgetPos) const
+{
     const QPoint Pos = ToCellArea(WidgetPos);
     const int Right = FColCount * (FColWidth + LineWidth);
     const int Bottom = FRowCount * (FRowHeight + LineWidth);
@@ -119,7 +130,8 @@ QPoint TDrawGrid::StepTowards(const QPoint& WidgetPos) const {
     return QPoint(Dx, Dy);
 }
 
-bool TDrawGrid::SelectCell(int ACol, int ARow) {
+bool TDrawGrid::SelectCell(int ACol, int ARow)
+{
     bool CanSelect = true;
     if (FOnSelectCell)
         FOnSelectCell(this, ACol, ARow, CanSelect);
@@ -137,7 +149,8 @@ bool TDrawGrid::SelectCell(int ACol, int ARow) {
 // Pointer events can skip cells on a fast drag; walking the line from the current cell keeps a painted
 // stroke without gaps. A handler that takes the focus away (an error box) ends the walk, so that one
 // failure is not repeated for every cell left on the line.
-void TDrawGrid::SelectAlongLine(int ACol, int ARow) {
+void TDrawGrid::SelectAlongLine(int ACol, int ARow)
+{
     const unsigned FocusLossesBefore = FFocusLosses;
     const int Dx = std::abs(ACol - FCol);
     const int Dy = -std::abs(ARow - FRow);
@@ -161,7 +174,8 @@ void TDrawGrid::SelectAlongLine(int ACol, int ARow) {
     }
 }
 
-void TDrawGrid::DragTo(const QPoint& WidgetPos) {
+void TDrawGrid::DragTo(const QPoint& WidgetPos)
+{
     FLastPointer = WidgetPos;
     const TCellHit Hit = CellAt(WidgetPos);
     if (Hit.Valid) {
@@ -176,7 +190,8 @@ void TDrawGrid::DragTo(const QPoint& WidgetPos) {
     }
 }
 
-void TDrawGrid::AutoStep() {
+void TDrawGrid::AutoStep()
+{
     const QPoint Direction = StepTowards(FLastPointer);
     if (!FSelecting || Direction.isNull()) {
         FAutoStepTimer->stop();
@@ -188,13 +203,15 @@ void TDrawGrid::AutoStep() {
         SelectCell(C, R);
 }
 
-void TDrawGrid::EndSelecting() {
+void TDrawGrid::EndSelecting()
+{
     FSelecting = false;
     if (FAutoStepTimer)
         FAutoStepTimer->stop();
 }
 
-void TDrawGrid::paintEvent(QPaintEvent* Event) {
+void TDrawGrid::paintEvent(QPaintEvent* Event)
+{
     QPainter Canvas(this);
     const int Width = width();
     const int Height = height();
@@ -220,7 +237,8 @@ void TDrawGrid::paintEvent(QPaintEvent* Event) {
                 PaintCell(Canvas, C, R);
 }
 
-void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow) {
+void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow)
+{
     const QRect Rect = CellRect(ACol, ARow);
     TGridDrawState State;
     if (ACol == FCol && ARow == FRow) {
@@ -256,7 +274,8 @@ void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow) {
     }
 }
 
-void TDrawGrid::mousePressEvent(QMouseEvent* Event) {
+void TDrawGrid::mousePressEvent(QMouseEvent* Event)
+{
     Event->accept();
     if (focusPolicy() & Qt::ClickFocus)
         setFocus(Qt::MouseFocusReason);
@@ -271,7 +290,8 @@ void TDrawGrid::mousePressEvent(QMouseEvent* Event) {
 }
 
 // Qt sends this instead of the second press; it selects nothing, and the drag stays off until release.
-void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event) {
+void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event)
+{
     Event->accept();
     if (focusPolicy() & Qt::ClickFocus)
         setFocus(Qt::MouseFocusReason);
@@ -279,7 +299,8 @@ void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event) {
         EndSelecting();
 }
 
-void TDrawGrid::mouseMoveEvent(QMouseEvent* Event) {
+void TDrawGrid::mouseMoveEvent(QMouseEvent* Event)
+{
     Event->accept();
     if (!FSelecting)
         return;
@@ -291,7 +312,8 @@ void TDrawGrid::mouseMoveEvent(QMouseEvent* Event) {
     DragTo(Event->position().toPoint());
 }
 
-void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event) {
+void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event)
+{
     Event->accept();
     if (Event->button() != Qt::LeftButton || !FSelecting)
         return;
@@ -301,7 +323,8 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event) {
         SelectAlongLine(Hit.Col, Hit.Row);
 }
 
-void TDrawGrid::keyPressEvent(QKeyEvent* Event) {
+void TDrawGrid::keyPressEvent(QKeyEvent* Event)
+{
     const bool Ctrl = Event->modifiers().testFlag(Qt::ControlModifier);
     const int LastCol = FColCount - 1;
     const int LastRow = FRowCount - 1;
@@ -350,7 +373,8 @@ void TDrawGrid::keyPressEvent(QKeyEvent* Event) {
 }
 
 // One row per notch; finer deltas from touchpads add up to a notch first.
-void TDrawGrid::wheelEvent(QWheelEvent* Event) {
+void TDrawGrid::wheelEvent(QWheelEvent* Event)
+{
     if (!hasFocus()) {
         Event->ignore();
         return;
@@ -374,13 +398,15 @@ void TDrawGrid::wheelEvent(QWheelEvent* Event) {
     }
 }
 
-void TDrawGrid::focusInEvent(QFocusEvent* Event) {
+void TDrawGrid::focusInEvent(QFocusEvent* Event)
+{
     // Only the current cell changes look; the base class would repaint the whole grid.
     Q_UNUSED(Event);
     InvalidateCell(FCol, FRow);
 }
 
-void TDrawGrid::focusOutEvent(QFocusEvent* Event) {
+void TDrawGrid::focusOutEvent(QFocusEvent* Event)
+{
     // Whatever took the focus (a message box, another window) also takes the button release.
     EndSelecting();
     ++FFocusLosses;
@@ -389,7 +415,8 @@ void TDrawGrid::focusOutEvent(QFocusEvent* Event) {
     InvalidateCell(FCol, FRow);
 }
 
-void TDrawGrid::hideEvent(QHideEvent* Event) {
+void TDrawGrid::hideEvent(QHideEvent* Event)
+{
     EndSelecting();
     QWidget::hideEvent(Event);
 }

@@ -7,12 +7,14 @@
 
 #include <string>
 
-TImageList::TImageList(int Width, int Height) : FWidth(Width), FHeight(Height) {
+TImageList::TImageList(int Width, int Height) : FWidth(Width), FHeight(Height)
+{
     if (Width <= 0 || Height <= 0)
         throw EToolkitError("Invalid image size");
 }
 
-int TImageList::Add(const QImage& Image) {
+int TImageList::Add(const QImage& Image)
+{
     if (Image.width() < FWidth || Image.height() < FHeight)
         throw EToolkitError("Invalid image size");
     const int First = Count();
@@ -31,10 +33,14 @@ int TImageList::Add(const QImage& Image) {
     return First;
 }
 
-const QImage& TImageList::Image(int Index) const {
+const QImage& TImageList::Image(int Index) const
+{
     if (Index < 0 || Index >= Count())
         throw EToolkitError("List index out of bounds (" + std::to_string(Index) + ")");
     return FImages[static_cast<std::size_t>(Index)];
 }
 
-QIcon TImageList::Icon(int Index) const { return QIcon(QPixmap::fromImage(Image(Index))); }
+QIcon TImageList::Icon(int Index) const
+{
+    return QIcon(QPixmap::fromImage(Image(Index)));
+}

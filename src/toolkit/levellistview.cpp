@@ -9,8 +9,9 @@
 // separate mouse and key handlers.
 class TGuardedSelectionModel : public QItemSelectionModel {
 public:
-    TGuardedSelectionModel(QAbstractItemModel* Model, TLevelListView* View)
-        : QItemSelectionModel(Model, View), FView(View)
+    TGuardedSelectionModel(QAbstractItemModel* Model, TLevelListView* View) :
+        QItemSelectionModel(Model, View),
+        FView(View)
     {
     }
 
@@ -52,8 +53,7 @@ private:
         return false;
     }
 
-    template <class F>
-    void Guard(const QItemSelection& Selection, SelectionFlags Command, F&& Apply)
+    template <class F> void Guard(const QItemSelection& Selection, SelectionFlags Command, F&& Apply)
     {
         if (!FView || FDepth > 0 || FView->FQuiet) {
             Apply();

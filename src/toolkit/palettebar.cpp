@@ -4,22 +4,28 @@
 
 #include <QHBoxLayout>
 
-TPaletteButton::TPaletteButton(QWidget* Parent) : QToolButton(Parent) {
+TPaletteButton::TPaletteButton(QWidget* Parent) : QToolButton(Parent)
+{
     setCheckable(true);
     setAutoExclusive(false);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
 }
 
-TPaletteToolBar::TPaletteToolBar(QWidget* Parent) : QWidget(Parent), FLayout(new QHBoxLayout(this)) {
+TPaletteToolBar::TPaletteToolBar(QWidget* Parent) : QWidget(Parent), FLayout(new QHBoxLayout(this))
+{
     FLayout->setContentsMargins(0, 0, 0, 0);
     FLayout->setSpacing(0);
     FLayout->addStretch(1);
 }
 
-void TPaletteToolBar::SetImages(TImageList* Images) { FImages = Images; }
+void TPaletteToolBar::SetImages(TImageList* Images)
+{
+    FImages = Images;
+}
 
-void TPaletteToolBar::SetButtonWidth(int Pixels) {
+void TPaletteToolBar::SetButtonWidth(int Pixels)
+{
     FButtonWidth = Pixels;
     for (TPaletteButton* Button : Buttons()) {
         if (Pixels > 0)
@@ -32,7 +38,8 @@ void TPaletteToolBar::SetButtonWidth(int Pixels) {
 }
 
 TPaletteButton* TPaletteToolBar::AddCheckButton(int ImageIndex, const QString& Hint, std::any Tag,
-                                                std::function<void(QObject* Sender)> OnClick) {
+                                                std::function<void(QObject* Sender)> OnClick)
+{
     auto* Button = new TPaletteButton(this);
     Button->Tag = std::move(Tag);
     Button->setToolTip(Hint);
@@ -48,7 +55,8 @@ TPaletteButton* TPaletteToolBar::AddCheckButton(int ImageIndex, const QString& H
     return Button;
 }
 
-QList<TPaletteButton*> TPaletteToolBar::Buttons() const {
+QList<TPaletteButton*> TPaletteToolBar::Buttons() const
+{
     QList<TPaletteButton*> Result;
     for (int I = 0; I < FLayout->count(); ++I)
         if (auto* Button = qobject_cast<TPaletteButton*>(FLayout->itemAt(I)->widget()))

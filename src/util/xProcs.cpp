@@ -15,8 +15,8 @@ std::string SystemErrorText(int Code)
 {
     DWORD Error = Code == 0 ? GetLastError() : static_cast<DWORD>(Code);
     char Buffer[1024];
-    DWORD Length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Error, 0,
-                                  Buffer, static_cast<DWORD>(sizeof Buffer), nullptr);
+    DWORD Length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, Error, 0, Buffer,
+                                  static_cast<DWORD>(sizeof Buffer), nullptr);
     return std::string(Buffer, Length);
 }
 
@@ -25,8 +25,14 @@ std::string SystemErrorText(int Code)
 namespace {
 
 // strerror_r comes in two shapes: XSI returns an int and fills the buffer, GNU returns the text.
-[[maybe_unused]] const char* StrErrorResult(int Result, const char* Buffer) { return Result == 0 ? Buffer : nullptr; }
-[[maybe_unused]] const char* StrErrorResult(const char* Result, const char*) { return Result; }
+[[maybe_unused]] const char* StrErrorResult(int Result, const char* Buffer)
+{
+    return Result == 0 ? Buffer : nullptr;
+}
+[[maybe_unused]] const char* StrErrorResult(const char* Result, const char*)
+{
+    return Result;
+}
 
 } // namespace
 

@@ -89,8 +89,7 @@ int StartProgram(const std::string& Program, const std::string& Argument, const 
     while (Got < 0 && errno == EINTR);
     close(Pipe[0]);
     int Status = 0;
-    while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {
-    }
+    while (waitpid(Child, &Status, 0) < 0 && errno == EINTR) {}
     return Got == static_cast<ssize_t>(sizeof Error) ? Error : 0;
 }
 #endif

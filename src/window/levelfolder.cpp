@@ -8,9 +8,13 @@
 
 namespace {
 
-char lowerAscii(char C) { return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C; }
+char lowerAscii(char C)
+{
+    return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
+}
 
-bool hasTxtExtension(const std::string& Name) {
+bool hasTxtExtension(const std::string& Name)
+{
     static constexpr char Txt[] = ".txt";
     if (Name.size() < 4)
         return false;
@@ -18,7 +22,8 @@ bool hasTxtExtension(const std::string& Name) {
 }
 
 // Case-insensitive order; names that differ only in case (possible on POSIX) keep a fixed byte order.
-bool nameLess(const std::string& A, const std::string& B) {
+bool nameLess(const std::string& A, const std::string& B)
+{
     const auto Less = [](char X, char Y) {
         return static_cast<unsigned char>(lowerAscii(X)) < static_cast<unsigned char>(lowerAscii(Y));
     };
@@ -29,7 +34,8 @@ bool nameLess(const std::string& A, const std::string& B) {
     return A < B;
 }
 
-int hexDigit(char C) {
+int hexDigit(char C)
+{
     if (C >= '0' && C <= '9')
         return C - '0';
     if (C >= 'a' && C <= 'f')
@@ -40,7 +46,8 @@ int hexDigit(char C) {
 }
 
 // The run-time library's Val for a 32-bit integer, returning what it read before it stopped.
-int valInteger(const std::string& S) {
+int valInteger(const std::string& S)
+{
     std::size_t I = 0;
     while (I < S.size() && S[I] == ' ')
         ++I;
@@ -74,7 +81,8 @@ int valInteger(const std::string& S) {
 
 } // namespace
 
-std::vector<std::string> ListLevelFolder(const std::string& Folder) {
+std::vector<std::string> ListLevelFolder(const std::string& Folder)
+{
     std::vector<std::string> Names;
     std::error_code Error;
     std::filesystem::directory_iterator It(Folder, Error);
@@ -87,14 +95,17 @@ std::vector<std::string> ListLevelFolder(const std::string& Folder) {
     return Names;
 }
 
-int LevelNumberOf(const std::string& FileName) {
+int LevelNumberOf(const std::string& FileName)
+{
     std::string Name = FileName.substr(0, FileName.find('.'));
-    const auto FirstKept = std::find_if(Name.begin(), Name.end(), [](char C) { return static_cast<unsigned char>(C) <= '9'; });
+    const auto FirstKept =
+        std::find_if(Name.begin(), Name.end(), [](char C) { return static_cast<unsigned char>(C) <= '9'; });
     Name.erase(Name.begin(), FirstKept);
     return valInteger(Name);
 }
 
-std::string NextLevelFileName(const std::vector<std::string>& Captions, const std::string& ExeDir) {
+std::string NextLevelFileName(const std::vector<std::string>& Captions, const std::string& ExeDir)
+{
     std::int64_t N = 1;
     for (const std::string& Caption : Captions) {
         const std::int64_t Number = LevelNumberOf(Caption);

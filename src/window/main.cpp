@@ -66,10 +66,10 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
         RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
     });
-    ui->dgrdField->SetOnDrawCell([this](TDrawGrid*, int ACol, int ARow, const QRect& Rect,
-                                        TDrawGrid::TGridDrawState, QPainter& Canvas) {
-        RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
-    });
+    ui->dgrdField->SetOnDrawCell(
+        [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
+            RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
+        });
     ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
         lvLevelsChanging(Sender, Item, AllowChange);
     });
@@ -115,14 +115,14 @@ void TMainForm::FormCreate()
 
     // A broken picture is reported and costs only its own button: the rest of the editor is built as usual,
     // so levels can still be opened, edited, saved and guarded.
+    const auto OnBrickClick = [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); };
+    const auto OnPowerUpClick = [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); };
     for (const TCatalogueEntry& Kind : BrickKinds())
         RunHandler([&] { FBricks->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
-    FBricks->BuildPalette(ilBricks, ui->tbBricks,
-                          [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); }, ShowError);
+    FBricks->BuildPalette(ilBricks, ui->tbBricks, OnBrickClick, ShowError);
     for (const TCatalogueEntry& Kind : PowerUpKinds())
         RunHandler([&] { FPowerUps->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
-    FPowerUps->BuildPalette(ilPowerUps, ui->tbPowerUps,
-                            [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); }, ShowError);
+    FPowerUps->BuildPalette(ilPowerUps, ui->tbPowerUps, OnPowerUpClick, ShowError);
     ListLevels();
     ClearLevel(FLevel);
 }
@@ -370,7 +370,8 @@ void TMainForm::menTestLevelClick()
 #endif
         const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
         if (Error != 0)
-            ShowPlainBox(ApplicationTitle(), FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") +
-                                                 FromLocal(Executable) + QLatin1Char('"'));
+            ShowPlainBox(ApplicationTitle(),
+                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + FromLocal(Executable) +
+                             QLatin1Char('"'));
     });
 }
