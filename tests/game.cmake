@@ -1,6 +1,5 @@
 # The stand-in game
 zolvane_add_test(NAME tst_game_core SOURCES tst_game_core.cpp LIBS zolvane_gamecore)
-zolvane_add_test(NAME tst_game_arguments SOURCES tst_game_arguments.cpp LIBS zolvane_gamecore)
 zolvane_add_test(NAME tst_game_window SOURCES tst_game_window.cpp LIBS zolvane_gameui)
 # Starts the real zolvane.exe, with and without the pictures, so both must be built first.
 zolvane_add_test(NAME tst_game_program SOURCES tst_game_program.cpp LIBS Qt6::Core)

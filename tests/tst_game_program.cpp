@@ -9,7 +9,6 @@ class TestGameProgram : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
     void init();
     void badStartEndsWithMessage_data();
     void badStartEndsWithMessage();
@@ -17,67 +16,23 @@ private slots:
     void levelOpensItsWindow();
 
 private:
-    struct TRun {
-        int ExitCode;
-        QProcess::ExitStatus Status;
-        QString Out;
-        QString Err;
-    };
-    TRun run(const QStringList& Arguments, const QProcessEnvironment& Environment);
-    void writeLevel(const QString& Name, const QByteArray& Contents);
+    // Runs the game; returns its exit code and the lines it marks as its own on standard error and output.
+    int run(const QStringList& Arguments, const QProcessEnvironment& Environment, QString& Err, QString& Out);
 
-    QString FGameDir;
-    QString FProgram;
+    QString FGameDir = qEnvironmentVariable("ZOLVANE_GAME_DIR");
     std::unique_ptr<QTemporaryDir> FDir;
 };
 
-void TestGameProgram::initTestCase()
-{
-    FGameDir = qEnvironmentVariable("ZOLVANE_GAME_DIR");
-    FProgram = FGameDir + "/zolvane.exe";
-    QVERIFY2(QFileInfo(FProgram).isExecutable(), qPrintable(FProgram + " is not built"));
-}
-
-void TestGameProgram::init()
-{
-    FDir = std::make_unique<QTemporaryDir>();
-    QVERIFY(FDir->isValid());
-    QVERIFY(QDir(FDir->path()).mkpath("data/levels"));
-}
-
-TestGameProgram::TRun TestGameProgram::run(const QStringList& Arguments, const QProcessEnvironment& Environment)
-{
-    QProcess Game;
-    Game.setWorkingDirectory(FDir->path());
-    Game.setProcessEnvironment(Environment);
-    Game.start(FProgram, Arguments);
-    if (!Game.waitForFinished(120000)) {
-        Game.kill();
-        Game.waitForFinished();
-    }
-    return {Game.exitCode(), Game.exitStatus(), QString::fromLocal8Bit(Game.readAllStandardOutput()),
-            QString::fromLocal8Bit(Game.readAllStandardError())};
-}
-
-void TestGameProgram::writeLevel(const QString& Name, const QByteArray& Contents)
-{
-    QFile File(FDir->path() + "/data/levels/" + Name);
-    QVERIFY(File.open(QIODevice::WriteOnly));
-    QCOMPARE(File.write(Contents), Contents.size());
-}
-
 namespace {
 
-QString OurLines(const QString& Text)
+QString OurLines(const QByteArray& Text)
 {
     QStringList Lines;
-    for (const QString& Line : Text.split('\n', Qt::SkipEmptyParts))
+    for (const QString& Line : QString::fromLocal8Bit(Text).split('\n', Qt::SkipEmptyParts))
         if (Line.startsWith("zolvane.exe: "))
             Lines << Line.trimmed();
     return Lines.join('\n');
 }
-
-const QString Usage = " Usage: zolvane.exe --level=NAME, where NAME is a file in data/levels/.";
 
 QByteArray Row(const QByteArray& Start)
 {
@@ -86,18 +41,46 @@ QByteArray Row(const QByteArray& Start)
 
 } // namespace
 
+void TestGameProgram::init()
+{
+    QVERIFY2(QFileInfo(FGameDir + "/zolvane.exe").isExecutable(), "zolvane.exe is not built");
+    FDir = std::make_unique<QTemporaryDir>();
+    QVERIFY(FDir->isValid());
+    QVERIFY(QDir(FDir->path()).mkpath("data/levels/folder"));
+}
+
+int TestGameProgram::run(const QStringList& Arguments, const QProcessEnvironment& Environment, QString& Err,
+                         QString& Out)
+{
+    QProcess Game;
+    Game.setWorkingDirectory(FDir->path());
+    Game.setProcessEnvironment(Environment);
+    Game.start(FGameDir + "/zolvane.exe", Arguments);
+    if (!Game.waitForFinished(120000))
+        Game.kill();
+    Game.waitForFinished();
+    Err = OurLines(Game.readAllStandardError());
+    Out = OurLines(Game.readAllStandardOutput());
+    return Game.exitStatus() == QProcess::NormalExit ? Game.exitCode() : -1;
+}
+
 void TestGameProgram::badStartEndsWithMessage_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("message");
-    QTest::newRow("no argument") << QStringList{} << "zolvane.exe: No level given." + Usage;
-    QTest::newRow("two arguments") << QStringList{"--level=a.txt", "b"}
-                                   << "zolvane.exe: Expected one argument, got 2." + Usage;
-    QTest::newRow("malformed") << QStringList{"-level=a.txt"}
-                               << "zolvane.exe: Unknown argument \"-level=a.txt\"." + Usage;
-    QTest::newRow("outside the level folder")
-        << QStringList{"--level=../a.txt"}
-        << "zolvane.exe: The level name \"../a.txt\" must be a plain file name, without a folder." + Usage;
+    const auto Fails = [](const QString& Reason) {
+        return "zolvane.exe: " + Reason + " Usage: zolvane.exe --level=NAME, where NAME is a file in data/levels/.";
+    };
+    QTest::newRow("no argument") << QStringList{} << Fails("No level given.");
+    QTest::newRow("two arguments") << QStringList{"--level=a.txt", "--level=b.txt"}
+                                   << Fails("Expected one argument, got 2.");
+    QTest::newRow("no option") << QStringList{"a.txt"} << Fails("Unknown argument \"a.txt\".");
+    QTest::newRow("no equals sign") << QStringList{"--level"} << Fails("Unknown argument \"--level\".");
+    QTest::newRow("empty name") << QStringList{"--level="} << Fails("The level name is empty.");
+    for (const QString Name : {"../a.txt", "..", ".", "folder/a.txt", "..\\a.txt", "C:a.txt"})
+        QTest::addRow("not plain: %s", qPrintable(Name))
+            << QStringList{"--level=" + Name}
+            << Fails("The level name \"" + Name + "\" must be a plain file name, without a folder.");
     QTest::newRow("missing file") << QStringList{"--level=nope.txt"}
                                   << "zolvane.exe: Cannot read the level \"data/levels/nope.txt\": File not found";
     QTest::newRow("folder") << QStringList{"--level=folder"}
@@ -108,13 +91,10 @@ void TestGameProgram::badStartEndsWithMessage()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, message);
-    QVERIFY(QDir(FDir->path()).mkpath("data/levels/folder"));
-    writeLevel("a.txt", Row("1."));
-    const TRun Run = run(arguments, QProcessEnvironment::systemEnvironment());
-    QCOMPARE(Run.Status, QProcess::NormalExit);
-    QCOMPARE(Run.ExitCode, 2);
-    QCOMPARE(OurLines(Run.Err), message);
-    QCOMPARE(OurLines(Run.Out), QString());
+    QString Err, Out;
+    QCOMPARE(run(arguments, QProcessEnvironment::systemEnvironment(), Err, Out), 2);
+    QCOMPARE(Err, message);
+    QCOMPARE(Out, QString());
 }
 
 void TestGameProgram::levelOpensItsWindow_data()
@@ -122,20 +102,15 @@ void TestGameProgram::levelOpensItsWindow_data()
     QTest::addColumn<QByteArray>("contents");
     QTest::addColumn<bool>("pictures");
     QTest::addColumn<bool>("autoPlay");
-    QByteArray Sample;
-    for (int Line = 0; Line < 10; ++Line)
+    QByteArray Sample, Dense;
+    for (int Line = 0; Line < 10; ++Line) {
         Sample += Row(Line % 2 ? "1S2E3L4F5I6W7.8.9.#." : "#.9W");
-    QByteArray Dense;
-    for (int Line = 0; Line < 10; ++Line)
         Dense += QByteArray("9E").repeated(20) + "\n";
+    }
     QTest::newRow("sample level") << Sample << true << false;
-    QTest::newRow("pictures missing") << Sample << false << false;
-    QTest::newRow("empty file") << QByteArray() << true << false;
     QTest::newRow("fixed bricks only") << Row("#.#.#S") << true << false;
-    QTest::newRow("binary garbage") << QByteArray("\0\xff\x1a\r\r\n#\x80", 8).repeated(100) << true << false;
-    QTest::newRow("one very long line") << QByteArray(1 << 20, '5') << true << false;
-    QTest::newRow("played for a while") << Sample << true << true;
-    QTest::newRow("dense level played") << Dense << false << true;
+    QTest::newRow("sample played, no pictures") << Sample << false << true;
+    QTest::newRow("dense level played") << Dense << true << true;
 }
 
 void TestGameProgram::levelOpensItsWindow()
@@ -143,7 +118,9 @@ void TestGameProgram::levelOpensItsWindow()
     QFETCH(QByteArray, contents);
     QFETCH(bool, pictures);
     QFETCH(bool, autoPlay);
-    writeLevel("test.lvl", contents);
+    QFile Level(FDir->path() + "/data/levels/test.lvl");
+    QVERIFY(Level.open(QIODevice::WriteOnly) && Level.write(contents) == contents.size());
+    Level.close();
     if (pictures) {
         const QDir Source(FGameDir + "/editor/images");
         QVERIFY(QDir(FDir->path()).mkpath("editor/images"));
@@ -156,11 +133,11 @@ void TestGameProgram::levelOpensItsWindow()
     Environment.insert("ZOLVANE_GAME_AUTOQUIT_MS", autoPlay ? "4000" : "300");
     if (autoPlay)
         Environment.insert("ZOLVANE_GAME_AUTOPLAY", "1");
-    const TRun Run = run({"--level=test.lvl"}, Environment);
-    QCOMPARE(OurLines(Run.Err), QString());
-    QCOMPARE(Run.Status, QProcess::NormalExit);
-    QCOMPARE(Run.ExitCode, 0);
-    QCOMPARE(OurLines(Run.Out), QString("zolvane.exe: window shown: Zolvane - test.lvl"));
+    QString Err, Out;
+    const int ExitCode = run({"--level=test.lvl"}, Environment, Err, Out);
+    QCOMPARE(Err, QString());
+    QCOMPARE(ExitCode, 0);
+    QCOMPARE(Out, QString("zolvane.exe: window shown: Zolvane - test.lvl"));
 }
 
 QTEST_GUILESS_MAIN(TestGameProgram)
