@@ -128,7 +128,7 @@ void TGameWindow::keyReleaseEvent(QKeyEvent* Event)
 
 void TGameWindow::mouseMoveEvent(QMouseEvent* Event)
 {
-    FPointerX = Event->position().x();
+    FPointerX = fieldTransform().inverted().map(Event->position()).x();
 }
 
 void TGameWindow::mousePressEvent(QMouseEvent* Event)
