@@ -1,14 +1,12 @@
 #pragma once
 
-// Helpers shared by the level file tests: records written as the file's own characters, file bytes,
+// Helpers shared by the level file tests: records given in the file's own characters, file bytes,
 // folder listings, and readable failure output for whole records.
 
 #include "leveldata.h"
 
-#include <QByteArray>
 #include <QDir>
 #include <QFile>
-#include <QStringList>
 #include <QTest>
 
 #include <string>
@@ -18,58 +16,41 @@ namespace LevelFileTools {
 inline const std::string BrickChars = ".123456789#";
 inline const std::string PowerUpChars = ".SELFIW";
 
-// A loaded, unchanged record whose rows are given in the file's characters (a short row is padded
-// with empty cells; only valid characters may appear).
+// A loaded, unchanged record; a short row is padded with empty cells. Only valid characters may appear.
 inline TLevelData RecordFromRows(const QList<QByteArray>& Rows, const std::string& Trailer, const std::string& FileName)
 {
     TLevelData Level;
     Level.Loaded = 1;
     Level.FileName = FileName;
     Level.TrailerText = Trailer;
-    for (int Row = 0; Row < Rows.size(); ++Row) {
-        const QByteArray& Line = Rows[Row];
-        for (int Column = 0; Column * 2 < Line.size(); ++Column) {
-            Level.Cells[Column][Row].Brick = static_cast<std::uint8_t>(BrickChars.find(Line[Column * 2]));
-            if (Column * 2 + 1 < Line.size())
-                Level.Cells[Column][Row].PowerUp = static_cast<std::uint8_t>(PowerUpChars.find(Line[Column * 2 + 1]));
+    for (int Row = 0; Row < Rows.size(); ++Row)
+        for (int At = 0; At < Rows[Row].size(); ++At) {
+            TLevelCell& Cell = Level.Cells[At / 2][Row];
+            (At % 2 ? Cell.PowerUp : Cell.Brick) =
+                static_cast<std::uint8_t>((At % 2 ? PowerUpChars : BrickChars).find(Rows[Row][At]));
         }
-    }
     return Level;
 }
 
-// Row I of a level in which every row differs and every code appears.
-inline QByteArray CanonicalRow(int I)
+// The rows of a level in which every row differs and every code appears.
+inline QList<QByteArray> CanonicalRows()
 {
-    QByteArray Row;
-    for (int Column = 0; Column < LevelColumns; ++Column) {
-        Row += BrickChars[static_cast<std::size_t>((I + Column) % 11)];
-        Row += PowerUpChars[static_cast<std::size_t>((Column + 2 * I) % 7)];
-    }
-    return Row;
-}
-
-inline QList<QByteArray> CanonicalRows(int Count = LevelRows)
-{
-    QList<QByteArray> Rows;
-    for (int I = 0; I < Count; ++I)
-        Rows << CanonicalRow(I);
+    QList<QByteArray> Rows(LevelRows);
+    for (int I = 0; I < LevelRows; ++I)
+        for (int Column = 0; Column < LevelColumns; ++Column)
+            Rows[I] += QByteArray(1, BrickChars[(I + Column) % 11]) + PowerUpChars[(Column + 2 * I) % 7];
     return Rows;
 }
 
 inline QByteArray Joined(const QList<QByteArray>& Lines, const QByteArray& End = "\r\n")
 {
-    QByteArray Text;
-    for (const QByteArray& Line : Lines)
-        Text += Line + End;
-    return Text;
+    return Lines.join(End) + (Lines.isEmpty() ? "" : End);
 }
 
 inline QByteArray ReadBytes(const QString& Path)
 {
     QFile File(Path);
-    if (!File.open(QIODevice::ReadOnly))
-        return "<cannot open " + Path.toUtf8() + ">";
-    return File.readAll();
+    return File.open(QIODevice::ReadOnly) ? File.readAll() : "<cannot open " + Path.toUtf8() + ">";
 }
 
 inline bool WriteBytes(const QString& Path, const QByteArray& Bytes)
@@ -81,28 +62,25 @@ inline bool WriteBytes(const QString& Path, const QByteArray& Bytes)
 // Everything in a folder, hidden files included, so a left-over temporary file shows.
 inline QStringList Listing(const QString& Folder)
 {
-    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 inline std::string Path(const QString& Text) { return Text.toStdString(); }
 
 } // namespace LevelFileTools
 
-// Shown by QCOMPARE when two records differ: flags, names and the rows in the file's characters
-// ("?" for a code outside the ranges).
+// Shown by QCOMPARE when two records differ: flags, names and the rows ("?" for a code outside the ranges).
 inline char* toString(const TLevelData& Level)
 {
+    using namespace LevelFileTools;
     QByteArray Text = "Loaded=" + QByteArray::number(Level.Loaded) + " Changed=" + QByteArray::number(Level.Changed)
         + " FileName=\"" + QByteArray::fromStdString(Level.FileName) + "\" TrailerText=\""
         + QByteArray::fromStdString(Level.TrailerText).toPercentEncoding(" :") + "\"";
     for (int Row = 0; Row < LevelRows; ++Row) {
         Text += "\n  ";
-        for (int Column = 0; Column < LevelColumns; ++Column) {
-            const TLevelCell& Cell = Level.Cells[Column][Row];
-            Text += Cell.Brick < LevelFileTools::BrickChars.size() ? LevelFileTools::BrickChars[Cell.Brick] : '?';
-            Text += Cell.PowerUp < LevelFileTools::PowerUpChars.size() ? LevelFileTools::PowerUpChars[Cell.PowerUp]
-                                                                       : '?';
+        for (const TLevelColumn& Column : Level.Cells) {
+            Text += Column[Row].Brick < BrickChars.size() ? BrickChars[Column[Row].Brick] : '?';
+            Text += Column[Row].PowerUp < PowerUpChars.size() ? PowerUpChars[Column[Row].PowerUp] : '?';
         }
     }
     return qstrdup(Text.constData());
