@@ -10,6 +10,8 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -491,6 +493,14 @@ private slots:
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/alpha.txt"));
         QCOMPARE(CellText(E.Cell(2, 2)), CellText({6, 0}));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+        QCOMPARE(E.Selected(), QStringLiteral("alpha.txt"));
+
+        // A pipe named like a level is refused at once rather than waiting for a writer.
+        QCOMPARE(mkfifo((Dir.Levels() / "pipe.txt").c_str(), 0644), 0);
+        E.List->addItem("pipe.txt");
+        Capture.Answers = {TModalResult::No};
+        E.ClickEntry("pipe.txt");
+        QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File access denied."));
         QCOMPARE(E.Selected(), QStringLiteral("alpha.txt"));
 
         // A file gone since the listing: not found, and a new level keeps no list entry selected.

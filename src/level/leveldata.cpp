@@ -296,17 +296,16 @@ int OpenRetrying(const char* Path, int Flags, mode_t Mode = 0)
 
 std::string_view ReadWholeFile(const std::string& Path, TFileBuffer& Buffer)
 {
-    TFileDescriptor File(OpenRetrying(Path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: opening a pipe named like a level must not wait for a writer. Only a regular file is a
+    // level; a pipe or a device could block or never end, a folder cannot be read.
+    TFileDescriptor File(OpenRetrying(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (File.Get() < 0)
         ThrowErrno(errno, Path);
-#ifndef __linux__
-    // Linux refuses to read a folder with EISDIR; elsewhere reading one may succeed.
     struct stat Info {};
     if (fstat(File.Get(), &Info) != 0)
         ThrowErrno(errno, Path);
-    if (S_ISDIR(Info.st_mode))
+    if (!S_ISREG(Info.st_mode))
         ThrowErrno(EISDIR, Path);
-#endif
     char* Data = Buffer.Small.data();
     std::size_t Capacity = Buffer.Small.size();
     std::size_t Used = 0;
