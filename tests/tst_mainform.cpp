@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -125,6 +126,13 @@ struct TEditor {
         return Names;
     }
 };
+
+// The game is started detached: nothing is left for the editor to reap.
+bool NoChildLeft()
+{
+    errno = 0;
+    return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
+}
 
 QString CellText(const TLevelCell& Cell)
 {
@@ -547,6 +555,7 @@ private slots:
         E.Click(E.BrickButton(10));
         E.ClickCell(0, 0);
         E.Click(E.Button("btnExec"));
+        QVERIFY(NoChildLeft());
         QCOMPARE(Capture.Shown.size(), 0);
         QCOMPARE(ReadFile(Dir.Levels() / "test.lvl"), Row("#.") + EmptyRows(8) + Row("9W"));
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
@@ -577,6 +586,7 @@ private slots:
         TMessageCapture Capture;
         TEditor E(Dir);
         E.Form.findChild<QAction*>("menTestLevel")->trigger();
+        QVERIFY(NoChildLeft());
         QCOMPARE(Capture.Shown.size(), 1);
         QCOMPARE(int(Capture.Shown[0].Kind), int(TMessageKind::Plain));
         const QString Path = QString::fromStdString(E.Form.GameDir()) + "zolvane.exe";

@@ -1,6 +1,5 @@
 zolvane_add_test(NAME tst_application SOURCES tst_application.cpp messagecapture.h LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolvane_toolkit)
-zolvane_add_test(NAME tst_gamelaunch SOURCES tst_gamelaunch.cpp LIBS zolvane_window)
 zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
 
