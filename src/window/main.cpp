@@ -162,30 +162,27 @@ void TMainForm::ReleaseToolBarButtons(TPaletteToolBar* ToolBar)
 
 void TMainForm::BrickButtonClick(QObject* Sender)
 {
-    ReleaseToolBarButtons(ui->tbBricks);
-    auto* Button = qobject_cast<TPaletteButton*>(Sender);
-    if (!Button)
-        return;
-    const std::uint8_t Code = std::any_cast<const TBrickItem*>(Button->Tag)->Id;
-    if (Code == FSelectedBrick) {
-        FSelectedBrick = 0;
-    } else {
-        FSelectedBrick = Code;
-        Button->setChecked(true);
-    }
+    PaletteClick<TBrickItem>(ui->tbBricks, FSelectedBrick, Sender);
 }
 
 void TMainForm::PowerUpButtonClick(QObject* Sender)
 {
-    ReleaseToolBarButtons(ui->tbPowerUps);
+    PaletteClick<TPowerUpItem>(ui->tbPowerUps, FSelectedPowerUp, Sender);
+}
+
+// The toolbar has already toggled the clicked button; the choice decides its final state, so that at most
+// one button of a palette is down and a second click un-chooses.
+template <class TItem> void TMainForm::PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender)
+{
+    ReleaseToolBarButtons(ToolBar);
     auto* Button = qobject_cast<TPaletteButton*>(Sender);
     if (!Button)
         return;
-    const std::uint8_t Code = std::any_cast<const TPowerUpItem*>(Button->Tag)->Id;
-    if (Code == FSelectedPowerUp) {
-        FSelectedPowerUp = 0;
+    const std::uint8_t Code = std::any_cast<const TItem*>(Button->Tag)->Id;
+    if (Code == Selected) {
+        Selected = 0;
     } else {
-        FSelectedPowerUp = Code;
+        Selected = Code;
         Button->setChecked(true);
     }
 }

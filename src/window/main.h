@@ -61,6 +61,7 @@ protected:
     void showEvent(QShowEvent* Event) override;
 
 private:
+    template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
     void SaveCurrentLevel();
     void ShowLevelName();
     void LoadToolImages();
