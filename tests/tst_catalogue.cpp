@@ -116,6 +116,31 @@ private slots:
         QCOMPARE(PowerUps.FindItem(3), &PowerUps.Items(2));
     }
 
+    void picturesWithAlphaAreMadeOpaque() {
+        // A 15 x 9 bitmap with a V4 header and an alpha mask, every pixel fully transparent.
+        QByteArray Bmp;
+        QDataStream Out(&Bmp, QIODevice::WriteOnly);
+        Out.setByteOrder(QDataStream::LittleEndian);
+        const quint32 PixelBytes = 15 * 9 * 4;
+        Out.writeRawData("BM", 2);
+        Out << quint32(14 + 108 + PixelBytes) << quint32(0) << quint32(14 + 108);
+        Out << quint32(108) << qint32(15) << qint32(9) << quint16(1) << quint16(32) << quint32(3) << PixelBytes
+            << qint32(2835) << qint32(2835) << quint32(0) << quint32(0);
+        Out << quint32(0x00FF0000) << quint32(0x0000FF00) << quint32(0x000000FF) << quint32(0xFF000000);
+        Out << quint32(0x73524742); // 'sRGB'
+        for (int I = 0; I < 12; ++I)
+            Out << quint32(0);
+        for (quint32 I = 0; I < PixelBytes / 4; ++I)
+            Out << quint32(0x00C80A0A);
+        QFile File(FDir.filePath("clear.bmp"));
+        QVERIFY(File.open(QIODevice::WriteOnly) && File.write(Bmp) == Bmp.size());
+        File.close();
+        QVERIFY(QImage(File.fileName()).hasAlphaChannel());
+        const TBrickItem Item(1, File.fileName().toStdString(), "clear");
+        QCOMPARE(qAlpha(Item.Bitmap.pixel(3, 3)), 255);
+        QCOMPARE(QColor(Item.Bitmap.pixel(3, 3)), QColor(0xC8, 0x0A, 0x0A));
+    }
+
     void paletteShowsCatalogueInReverseWithItemsAsTags() {
         TBrickList List;
         fill(List, BrickKinds());

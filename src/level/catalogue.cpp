@@ -46,7 +46,8 @@ std::span<const TCatalogueEntry> PowerUpKinds()
 TCatalogueItem::TCatalogueItem(std::uint8_t AId, const std::string& ImageFile, std::string AName) :
     Id(AId),
     Name(std::move(AName)),
-    Bitmap(LoadBitmapFile(ImageFile))
+    // Pictures are copied opaque wherever they are drawn: an alpha channel is dropped once, here.
+    Bitmap(LoadBitmapFile(ImageFile).convertToFormat(QImage::Format_RGB32))
 {
 }
 
