@@ -1,6 +1,7 @@
 #include "leveldata.h"
 
 #include "inouterror.h"
+#include "safefile.h"
 
 #include <algorithm>
 #include <array>
@@ -220,7 +221,7 @@ std::string_view ReadWholeFile(const std::string& Path, TFileBuffer& Buffer)
     return Buffer.Large;
 }
 
-void ReplaceFileContents(const std::string& Path, const std::string& Text)
+void ReplaceContents(const std::string& Path, const std::string& Text)
 {
     std::string Folder = ".";
     std::string::size_type Sep = Path.find_last_of("/\\");
@@ -372,7 +373,7 @@ std::string TempNameFor(const std::string& Target, unsigned Attempt)
 
 // The new file is written beside the old one and renamed over it, so a failure at any point leaves the
 // old file as it was.
-void ReplaceFileContents(const std::string& Path, const std::string& Text)
+void ReplaceContents(const std::string& Path, const std::string& Text)
 {
     if (Path.empty())
         ThrowErrno(ENOENT, Path);
@@ -441,6 +442,41 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text)
 
 } // namespace
 
+void ReplaceFileContents(const std::string& Path, const std::string& Text)
+{
+    ReplaceContents(Path, Text);
+}
+
+TFileIdentity FileIdentityOf(const std::string& Path)
+{
+    TFileIdentity Identity;
+#ifndef _WIN32
+    struct stat Info {};
+    if (stat(Path.c_str(), &Info) != 0) {
+        if (errno == ENOENT)
+            return Identity;
+        throw InOutErrorFromErrno(errno, Path);
+    }
+    Identity.Exists = true;
+    Identity.Device = static_cast<std::uint64_t>(Info.st_dev);
+    Identity.Inode = static_cast<std::uint64_t>(Info.st_ino);
+    Identity.Size = static_cast<std::uint64_t>(Info.st_size);
+    Identity.ModifiedNs = static_cast<std::int64_t>(Info.st_mtim.tv_sec) * 1000000000 + Info.st_mtim.tv_nsec;
+#else
+    (void)Path;
+#endif
+    return Identity;
+}
+
+// Not yet atomic: a name taken between the check and the write is replaced.
+bool CreateFileExclusively(const std::string& Path, const std::string& Text)
+{
+    if (FileIdentityOf(Path).Exists)
+        return false;
+    ReplaceFileContents(Path, Text);
+    return true;
+}
+
 void ClearLevel(TLevelData& Level)
 {
     Level.Loaded = 1;
@@ -464,7 +500,15 @@ void LoadLevel(const std::string& FileName, TLevelData& Level)
 
 bool SaveLevel(const std::string& FileName, TLevelData& Level)
 {
-    ReplaceFileContents(FileName, FormatLevel(Level));
+    ReplaceContents(FileName, FormatLevel(Level));
+    Level.FileName = FileName;
+    return true;
+}
+
+bool SaveNewLevel(const std::string& FileName, TLevelData& Level)
+{
+    if (!CreateFileExclusively(FileName, FormatLevel(Level)))
+        return false;
     Level.FileName = FileName;
     return true;
 }

@@ -38,3 +38,8 @@ void LoadLevel(const std::string& FileName, TLevelData& Level);
 // Writes Level to FileName and sets Level.FileName; returns true. Throws EInOutError on failure, in which
 // case the file on disk and Level are as they were before the call.
 bool SaveLevel(const std::string& FileName, TLevelData& Level);
+
+// Writes Level to FileName only when no file of that name exists, and then sets Level.FileName; returns
+// false, writing nothing and leaving Level as it was, when the name is taken (by a file, a folder or
+// anything else). Throws EInOutError on any other failure.
+bool SaveNewLevel(const std::string& FileName, TLevelData& Level);
