@@ -1,10 +1,12 @@
 #include "leveldata.h"
 
 #include "inouterror.h"
+#include "levelfile.h"
 #include "safefile.h"
 
 #include <algorithm>
 #include <array>
+#include <functional>
 #include <string_view>
 
 #ifdef _WIN32
@@ -142,7 +144,9 @@ private:
     std::size_t FPos = 0;
 };
 
-void ParseLevel(std::string_view Text, TLevelData& Level)
+} // namespace
+
+void ParseLevelText(std::string_view Text, TLevelData& Level)
 {
     TLineReader Reader(Text);
     std::string Buffer;
@@ -181,6 +185,8 @@ std::string FormatLevel(const TLevelData& Level)
     }
     return Text;
 }
+
+namespace {
 
 // Levels are small: one fits in Small and the heap is touched only for a larger file.
 struct TFileBuffer {
@@ -468,9 +474,20 @@ TFileIdentity FileIdentityOf(const std::string& Path)
     return Identity;
 }
 
+namespace {
+TBeforeCreateHook BeforeCreate;
+}
+
+void SetBeforeCreateHook(TBeforeCreateHook Hook)
+{
+    BeforeCreate = std::move(Hook);
+}
+
 // Not yet atomic: a name taken between the check and the write is replaced.
 bool CreateFileExclusively(const std::string& Path, const std::string& Text)
 {
+    if (BeforeCreate)
+        BeforeCreate(Path);
     if (FileIdentityOf(Path).Exists)
         return false;
     ReplaceFileContents(Path, Text);
@@ -492,7 +509,7 @@ void LoadLevel(const std::string& FileName, TLevelData& Level)
     std::string Path = FileName;
     Level = TLevelData{};
     TFileBuffer Buffer;
-    ParseLevel(ReadWholeFile(Path, Buffer), Level);
+    ParseLevelText(ReadWholeFile(Path, Buffer), Level);
     Level.FileName = std::move(Path);
     Level.Loaded = 1;
     Level.Changed = 0;

@@ -29,3 +29,9 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text);
 // Creates Path holding Text, only when no file of that name exists; returns false, writing nothing, when
 // the name is taken. Throws EInOutError on any other failure.
 bool CreateFileExclusively(const std::string& Path, const std::string& Text);
+
+// Test seams. The hook set here is called with the path just before CreateFileExclusively claims it, so a
+// test can make the name taken at the last moment. Pass an empty function to remove it.
+#include <functional>
+using TBeforeCreateHook = std::function<void(const std::string& Path)>;
+void SetBeforeCreateHook(TBeforeCreateHook Hook);
