@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and the editor need, when any is missing.
 # Sourced by run.sh and test.sh.
-zolvane_packages=(cmake g++ make qt6-base-dev qt6-qpa-plugins libqt6test6 xvfb xauth fonts-liberation)
+zolvane_packages=(cmake g++ make qt6-base-dev qt6-qpa-plugins libqt6test6 xvfb xauth fonts-liberation googletest
+  g++-mingw-w64-x86-64-posix wine64)
 
 zolvane_install_missing() {
   local missing=()

@@ -10,7 +10,9 @@
 #include <string_view>
 
 #ifdef _WIN32
-#define NOMINMAX
+#ifndef NOMINMAX
+#define NOMINMAX // the C++ library may have defined it already
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else

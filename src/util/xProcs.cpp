@@ -1,7 +1,9 @@
 #include "xProcs.h"
 
 #ifdef _WIN32
-#define NOMINMAX
+#ifndef NOMINMAX
+#define NOMINMAX // the C++ library may have defined it already
+#endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
