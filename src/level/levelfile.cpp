@@ -57,7 +57,8 @@ const char* PowerUpChar(std::uint8_t Code)
 }
 
 // Text-file line reading. Lines end at LF or CR LF; a lone CR is dropped; a Ctrl-Z where a line would begin
-// ends the file, and inside a line ends its text up to the next LF.
+// ends the file, and inside a line ends its text up to the next LF. Dropping every CR and ending lines at
+// LF alone gives just that, and needs no look ahead across a chunk's end.
 // The bytes come either all at once from memory or chunk by chunk from a file, through one window onto
 // them, so a file of any size needs one chunk of memory plus what the caller keeps of its lines. Everything
 // moves forward, so each byte is looked at a bounded number of times.
@@ -72,8 +73,9 @@ public:
 
     bool Eof()
     {
-        SkipLoneCRs();
-        return !Available(1) || FData[FPos] == CtrlZ;
+        while (Available() && FData[FPos] == '\r')
+            ++FPos;
+        return !Available() || FData[FPos] == CtrlZ;
     }
 
     // Puts the next line, cut to its first Keep characters, into Line; past the end, an empty line.
@@ -81,7 +83,7 @@ public:
     {
         Line.clear();
         bool Started = false;
-        while (Available(1)) {
+        while (Available()) {
             const std::size_t Room = Keep - Line.size();
             const std::size_t Limit = FPos + std::min(FEnd - FPos, Room);
             std::size_t RunEnd = FPos;
@@ -104,10 +106,6 @@ public:
                 return;
             }
             if (Ch == '\r') {
-                if (Available(2) && FData[FPos + 1] == '\n') {
-                    FPos += 2;
-                    return;
-                }
                 ++FPos;
                 continue;
             }
@@ -121,33 +119,23 @@ public:
 private:
     static bool IsSpecial(char Ch) { return Ch == '\n' || Ch == '\r' || Ch == CtrlZ; }
 
-    // Whether Count bytes lie ahead in the window, reading on when fewer do. The unread bytes move to the
-    // window's front first: at most one, a CR waiting to see whether an LF follows it.
-    bool Available(std::size_t Count)
+    // Whether a byte lies ahead in the window, reading the next chunk into it when none does.
+    bool Available()
     {
-        while (FEnd - FPos < Count) {
-            if (!FFile || FAtEnd)
-                return false;
-            std::memmove(FStore.get(), FData + FPos, FEnd - FPos);
-            FEnd -= FPos;
-            FPos = 0;
-            const std::size_t Got = FFile->Read(FStore.get() + FEnd, ReadChunkSize - FEnd);
-            FAtEnd = Got == 0;
-            FEnd += Got;
-        }
-        return true;
-    }
-
-    void SkipLoneCRs()
-    {
-        while (Available(1) && FData[FPos] == '\r' && !(Available(2) && FData[FPos + 1] == '\n'))
-            ++FPos;
+        if (FPos < FEnd)
+            return true;
+        if (!FFile || FAtEnd)
+            return false;
+        FPos = 0;
+        FEnd = FFile->Read(FStore.get(), ReadChunkSize);
+        FAtEnd = FEnd == 0;
+        return !FAtEnd;
     }
 
     // Whatever follows up to the LF is dropped, and a CR before that LF belongs to the line end anyway.
     void SkipPastLineEnd()
     {
-        while (Available(1)) {
+        while (Available()) {
             if (const void* Lf = std::memchr(FData + FPos, '\n', FEnd - FPos)) {
                 FPos = static_cast<std::size_t>(static_cast<const char*>(Lf) - FData) + 1;
                 return;
