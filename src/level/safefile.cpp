@@ -110,8 +110,10 @@ public:
         while (Left > 0 && Error == ERROR_SUCCESS) {
             DWORD Put = 0;
             DWORD Ask = static_cast<DWORD>(std::min<std::size_t>(Left, 1u << 30));
-            if (!WriteFile(File, Data, Ask, &Put, nullptr) || Put == 0)
-                Error = GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
+            if (!WriteFile(File, Data, Ask, &Put, nullptr))
+                Error = GetLastError();
+            else if (Put == 0)
+                Error = ERROR_WRITE_FAULT;
             Data += Put;
             Left -= Put;
         }
