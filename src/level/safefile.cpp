@@ -215,18 +215,31 @@ TFileIdentity FileIdentityOf(const std::string& Path)
     return Identity;
 }
 
-// Windows needs no folder sync: MOVEFILE_WRITE_THROUGH returns only once the move is on disk, and
-// ReplaceFileA commits the swap of the two files' entries itself. The folder sync hook is never called.
+// Windows needs no folder sync: MOVEFILE_WRITE_THROUGH returns only once the move is on disk. The folder
+// sync hook is never called.
+//
+// The new file is renamed over the old one with MoveFileExA rather than swapped in with ReplaceFileA:
+// ReplaceFileA refuses "/" in a path (the editor's levels are "data/levels/..."), and when it fails it can
+// leave its own backup file in the folder, or the old level under that backup name, where no one looks.
 void ReplaceFileContents(const std::string& Path, const std::string& Text)
 {
     if (Path.empty())
         ThrowError(ERROR_PATH_NOT_FOUND);
+    const DWORD Old = GetFileAttributesA(Path.c_str());
+    if (Old == INVALID_FILE_ATTRIBUTES && GetLastError() != ERROR_FILE_NOT_FOUND)
+        ThrowLastError();
+    // A rename would replace a folder's entry or a read-only level as if it were any file.
+    if (Old != INVALID_FILE_ATTRIBUTES && (Old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        ThrowError(ERROR_ACCESS_DENIED);
     TTempFile Temp(Path, Text);
-    // ReplaceFileA keeps the old file's attributes and security; it needs an existing target.
-    BOOL Ok = GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES
-        ? ReplaceFileA(Path.c_str(), Temp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
-        : MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!Ok)
+    // The old level's hidden, system and archive marks go over to the new one; its other attributes belong
+    // to the file system.
+    constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    if (Old != INVALID_FILE_ATTRIBUTES && (Old & Kept) && !SetFileAttributesA(Temp.Path().c_str(), Old & Kept))
+        ThrowLastError();
+    // A reader that holds the level open without sharing its deletion makes the rename fail; the old
+    // level then stays, and the temporary file goes.
+    if (!MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowLastError();
     Temp.Keep();
 }
