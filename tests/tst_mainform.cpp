@@ -468,7 +468,7 @@ private slots:
 
         // A pipe named like a level is refused at once rather than waiting for a writer.
         QCOMPARE(mkfifo((Dir.Levels() / "pipe.txt").c_str(), 0644), 0);
-        E.List->addItem("pipe.txt");
+        E.List->AddName("pipe.txt");
         Capture.Answers = {TModalResult::No};
         E.ClickEntry("pipe.txt");
         QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File access denied."));
