@@ -68,6 +68,7 @@ private:
     QPoint StepTowards(const QPoint& WidgetPos) const;
     bool SelectCell(int ACol, int ARow);
     void SelectAlongLine(int ACol, int ARow);
+    void StrokeTo(const TCellHit& Hit);
     void DragTo(const QPoint& WidgetPos);
     void AutoStep();
     void EndSelecting();
@@ -82,6 +83,7 @@ private:
 
     // Left button pressed on a cell and not yet released: moves and the auto-step select cells.
     bool FSelecting = false;
+    // Where the last press or move of the stroke was, inside the widget or not.
     QPoint FLastPointer;
     int FWheelRemainder = 0;
     unsigned FFocusLosses = 0;

@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QPainter>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -25,10 +26,24 @@ namespace {
 const char* const LevelFolder = "data/levels/";
 const char* const GameExecutable = "zolvane.exe";
 const char* const TestFileName = "test.lvl";
+// Names of new levels tried in one Save before it gives up: each one was taken between the count and the
+// write, so more than a few means something keeps creating them.
+constexpr int NewLevelNameAttempts = 100;
 
 QString FromLocal(const std::string& Text)
 {
     return QString::fromLocal8Bit(Text.data(), static_cast<qsizetype>(Text.size()));
+}
+
+// File names are kept as bytes and decoded only to be shown.
+QString ForDisplay(const std::string& Name)
+{
+    return QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size()));
+}
+
+QByteArray NameBytes(const std::string& Path)
+{
+    return QByteArray::fromStdString(std::filesystem::path(Path).filename().string());
 }
 
 void ShowError(const std::exception& E)
@@ -137,7 +152,7 @@ void TMainForm::FormDestroy()
 void TMainForm::ListLevels()
 {
     for (const std::string& Name : ListLevelFolder(LevelFolder))
-        ui->lvLevels->addItem(FromLocal(Name));
+        ui->lvLevels->AddName(QByteArray::fromStdString(Name));
 }
 
 void TMainForm::showEvent(QShowEvent* Event)
@@ -239,15 +254,18 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
 
 void TMainForm::ShowLevelName()
 {
-    ui->labLevel->setText(QStringLiteral("Level: ") + FromLocal(FLevel.FileName));
+    ui->labLevel->setText(QStringLiteral("Level: ") + ForDisplay(FLevel.FileName));
 }
 
 void TMainForm::LoadLevelByName(const std::string& Name)
 {
     const std::string Path = LevelFolder + Name;
+    // Taken before reading: a change made while the file is read then shows at the next Save.
+    const TFileIdentity Identity = FileIdentityOf(Path);
     TLevelData Loaded;
     LoadLevel(Path, Loaded);
     FLevel = Loaded;
+    FFileIdentity = Identity;
     if (FLevel.Loaded == 1)
         ui->dgrdField->Invalidate();
 }
@@ -279,7 +297,7 @@ void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool 
     if (!Selected || !Item)
         return;
     const bool Opened = RunHandler([&] {
-        LoadLevelByName(Item->text().toLocal8Bit().toStdString());
+        LoadLevelByName(TLevelListView::NameOf(Item).toStdString());
         ShowLevelName();
     });
     // The list must not show one level while the editor holds another.
@@ -291,7 +309,7 @@ void TMainForm::SelectEditedLevelInList()
 {
     QListWidgetItem* Entry = nullptr;
     if (!FLevel.FileName.empty())
-        Entry = ui->lvLevels->FindCaption(FromLocal(std::filesystem::path(FLevel.FileName).filename().string()));
+        Entry = ui->lvLevels->FindName(NameBytes(FLevel.FileName));
     ui->lvLevels->SelectQuietly(Entry);
 }
 
@@ -300,6 +318,7 @@ void TMainForm::btnNewLevelClick()
     RunHandler([&] {
         QuerySaveChanges();
         ClearLevel(FLevel);
+        FFileIdentity = TFileIdentity{};
         ui->labLevel->setText(QStringLiteral("Level: New one"));
         ui->dgrdField->Invalidate();
     });
@@ -308,18 +327,60 @@ void TMainForm::btnNewLevelClick()
 void TMainForm::SaveCurrentLevel()
 {
     if (!FLevel.FileName.empty()) {
+        ConfirmOverwrite();
         SaveLevel(FLevel.FileName, FLevel);
     } else {
-        std::vector<std::string> Captions;
-        for (int Row = 0; Row < ui->lvLevels->count(); ++Row)
-            Captions.push_back(ui->lvLevels->item(Row)->text().toLocal8Bit().toStdString());
-        const std::string Path = NextLevelFileName(Captions, FGameDir);
-        SaveLevel(Path, FLevel);
-        ui->lvLevels->addItem(FromLocal(std::filesystem::path(Path).filename().string()));
+        SaveUnderNewName();
     }
+    RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
+}
+
+// Another editor, or the user, may have written the level since this editor read it: that work is not
+// replaced without a word. A file that has vanished loses nothing by being written again.
+void TMainForm::ConfirmOverwrite()
+{
+    const TFileIdentity OnDisk = FileIdentityOf(FLevel.FileName);
+    if (!OnDisk.Exists || OnDisk == FFileIdentity)
+        return;
+    if (AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) !=
+        TModalResult::Yes)
+        throw EAbort();
+}
+
+// The number is counted at the moment of saving, over the list and over the folder new levels go to:
+// the list may have been read from another folder, and others may have added levels since start-up.
+// The file is created only where no file of that name exists, so a name taken in between costs only a
+// retry with the next number.
+void TMainForm::SaveUnderNewName()
+{
+    std::vector<std::string> Taken;
+    for (const QByteArray& Name : ui->lvLevels->Names())
+        Taken.push_back(Name.toStdString());
+    for (std::string& Name : ListLevelFolder(FGameDir + LevelFolder))
+        Taken.push_back(std::move(Name));
+    for (int Attempt = 0; Attempt < NewLevelNameAttempts; ++Attempt) {
+        const std::string Path = NextLevelFileName(Taken, FGameDir);
+        if (SaveNewLevel(Path, FLevel)) {
+            ui->lvLevels->AddName(NameBytes(Path));
+            return;
+        }
+        Taken.push_back(NameBytes(Path).toStdString());
+    }
+    throw EInOutError(EEXIST);
+}
+
+void TMainForm::RememberFileIdentity()
+{
+    // The level is saved whatever happens here; a file whose state cannot be read is simply taken as
+    // changed by someone else at the next Save, which then asks.
+    try {
+        FFileIdentity = FileIdentityOf(FLevel.FileName);
+    } catch (const EInOutError&) {
+        FFileIdentity = TFileIdentity{};
+    }
 }
 
 void TMainForm::btnSaveLevelClick()
@@ -368,7 +429,7 @@ void TMainForm::menTestLevelClick()
         const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
         if (Error != 0)
             ShowPlainBox(ApplicationTitle(),
-                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + FromLocal(Executable) +
+                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
                              QLatin1Char('"'));
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "imagelist.h"
+#include "safefile.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
@@ -63,6 +64,9 @@ protected:
 private:
     template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
     void SaveCurrentLevel();
+    void ConfirmOverwrite();
+    void SaveUnderNewName();
+    void RememberFileIdentity();
     void ShowLevelName();
     void LoadToolImages();
     void ListLevels();
@@ -75,6 +79,8 @@ private:
     bool FPlaced = false;
 
     TLevelData FLevel;
+    // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
+    TFileIdentity FFileIdentity;
     std::unique_ptr<TBrickList> FBricks;
     std::unique_ptr<TPowerUpList> FPowerUps;
     std::uint8_t FSelectedBrick = 0;
