@@ -3,6 +3,7 @@
 // Helpers shared by the level file tests: records given in the file's own characters, file bytes,
 // folder listings, and readable failure output for whole records.
 
+#include "elementkinds.h"
 #include "leveldata.h"
 
 #include <QDir>
@@ -13,8 +14,16 @@
 
 namespace LevelFileTools {
 
-inline const std::string BrickChars = ".123456789#";
-inline const std::string PowerUpChars = ".SELFIW";
+// The file character of every code, indexed by code: the kinds table read back.
+inline std::string FileCharsByCode(char (*CharOf)(std::uint8_t))
+{
+    std::string Chars;
+    for (std::uint8_t Code = 0; CharOf(Code) != '\0'; ++Code)
+        Chars += CharOf(Code);
+    return Chars;
+}
+inline const std::string BrickChars = FileCharsByCode(BrickCharOf);
+inline const std::string PowerUpChars = FileCharsByCode(PowerUpCharOf);
 
 // A loaded, unchanged record; a short row is padded with empty cells. Only valid characters may appear.
 inline TLevelData RecordFromRows(const QList<QByteArray>& Rows, const std::string& Trailer, const std::string& FileName)
