@@ -4,3 +4,4 @@ target_compile_definitions(tst_levelfile PRIVATE ZOLVANE_SOURCE_TEST_DATA="${CMA
 zolvane_add_test(NAME tst_levelfailures SOURCES tst_levelfailures.cpp levelfiletools.h LIBS zolvane_level)
 zolvane_add_test(NAME tst_systemerrortext SOURCES tst_systemerrortext.cpp LIBS zolvane_util)
 zolvane_add_test(NAME tst_elementkinds SOURCES tst_elementkinds.cpp LIBS zolvane_level)
+zolvane_add_test(NAME tst_paintrule SOURCES tst_paintrule.cpp LIBS zolvane_level)
