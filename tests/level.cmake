@@ -5,3 +5,4 @@ zolvane_add_test(NAME tst_levelfailures SOURCES tst_levelfailures.cpp levelfilet
 zolvane_add_test(NAME tst_systemerrortext SOURCES tst_systemerrortext.cpp LIBS zolvane_util)
 zolvane_add_test(NAME tst_elementkinds SOURCES tst_elementkinds.cpp LIBS zolvane_level)
 zolvane_add_test(NAME tst_paintrule SOURCES tst_paintrule.cpp LIBS zolvane_level)
+zolvane_add_test(NAME tst_filenotes SOURCES tst_filenotes.cpp levelfiletools.h LIBS zolvane_level)
