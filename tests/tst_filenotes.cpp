@@ -61,16 +61,6 @@ std::string_view View(const QByteArray& Bytes)
     return {Bytes.constData(), static_cast<std::size_t>(Bytes.size())};
 }
 
-// Ten valid rows with a brick in every cell, so that no power-up sits on an empty cell.
-QList<QByteArray> BrickRows()
-{
-    QList<QByteArray> Rows(LevelRows);
-    for (int Row = 0; Row < LevelRows; ++Row)
-        for (int Column = 0; Column < LevelColumns; ++Column)
-            Rows[Row] += QByteArray(1, BrickChars[1 + (Row + Column) % 10]) + PowerUpChars[(Row + 2 * Column) % 7];
-    return Rows;
-}
-
 QList<QByteArray> With(QList<QByteArray> Rows, int Row, const QByteArray& Text)
 {
     Rows[Row] = Text;
