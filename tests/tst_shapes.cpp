@@ -42,10 +42,10 @@ TCellPositions Cells(std::initializer_list<std::pair<int, int>> List)
     return Result;
 }
 
-QString Changes(const TCellChanges& List)
+QString Changes(const TPaintedCells& List)
 {
     QStringList Lines;
-    for (const TCellChange& Change : List)
+    for (const TPaintedCell& Change : List)
         Lines << QString("%1,%2: %3%4 > %5%6")
                      .arg(Change.Column)
                      .arg(Change.Row)

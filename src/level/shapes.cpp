@@ -85,9 +85,9 @@ TCellPositions WithMirror(const TCellPositions& Cells)
     return Result;
 }
 
-TCellChanges PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule)
+TPaintedCells PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule)
 {
-    TCellChanges Changes;
+    TPaintedCells Changes;
     TCellMarks Painted;
     for (const TCellPos At : Positions) {
         if (!IsOnField(At) || !Painted.mark(At))

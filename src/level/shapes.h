@@ -18,16 +18,16 @@ struct TCellPos {
 using TCellPositions = std::vector<TCellPos>;
 
 // One cell whose value a paint changed.
-struct TCellChange {
+struct TPaintedCell {
     int Column = 0;
     int Row = 0;
     TLevelCell Before;
     TLevelCell After;
 
-    friend bool operator==(const TCellChange&, const TCellChange&) = default;
+    friend bool operator==(const TPaintedCell&, const TPaintedCell&) = default;
 };
 
-using TCellChanges = std::vector<TCellChange>;
+using TPaintedCells = std::vector<TPaintedCell>;
 
 // What a tool does to one cell: the painting rule with the tool and the palette choices bound.
 using TCellRule = std::function<TLevelCell(const TLevelCell&)>;
@@ -54,4 +54,4 @@ TCellPositions WithMirror(const TCellPositions& Cells);
 
 // Applies Rule to each cell of Positions on the field, once per cell however often it is listed, and returns
 // the cells whose value changed, in the order they were painted.
-TCellChanges PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule);
+TPaintedCells PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule);
