@@ -488,7 +488,7 @@ Canvas drawRectangleShape()
         return Outer && !Inner;
     };
     C.paint(Frame, [](double X, double Y) { return mix(rgb(120, 180, 255), rgb(30, 80, 190), (X + Y - 4) / 24); });
-    C.paint([](double X, double Y) { return X > 1.8 && X < 14.2 && Y > 3.8 && Y < 12.2 && !(X > 3 && X < 13 && Y > 5 && Y < 11); },
+    C.paint([&](double X, double Y) { return X > 1.8 && X < 14.2 && Y > 3.8 && Y < 12.2 && Frame(X, Y); },
             [](double X, double Y) { return mix(rgb(170, 210, 255), rgb(60, 120, 230), (X + Y - 4) / 24); });
     for (auto [X, Y] : std::array<std::pair<int, int>, 2>{{{0, 2}, {13, 11}}})
         C.fillRect(X, Y, 3, 3, rgb(20, 40, 100));
@@ -515,9 +515,11 @@ Canvas drawBucket()
     C.paint(turned(polygon({{-5.2, -3.0}, {5.2, -3.0}, {4.0, 5.6}, {-4.0, 5.6}})), rgb(40, 50, 70));
     C.paint(turned(polygon({{-4.3, -2.4}, {4.3, -2.4}, {3.2, 4.7}, {-3.2, 4.7}})),
             [](double X, double Y) { return mix(rgb(235, 238, 245), rgb(125, 135, 155), (X + Y - 8) / 14); });
-    C.paint(turned([](double X, double Y) { return X * X / 20.0 + (Y + 2.6) * (Y + 2.6) / 1.8 <= 1; }), rgb(40, 50, 70));
-    C.paint(turned([](double X, double Y) { return X * X / 13.0 + (Y + 2.6) * (Y + 2.6) / 0.9 <= 1; }),
-            rgb(40, 150, 230));
+    const auto Mouth = [](double Rx, double Ry) {
+        return [=](double X, double Y) { return X * X / (Rx * Rx) + (Y + 2.6) * (Y + 2.6) / (Ry * Ry) <= 1; };
+    };
+    C.paint(turned(Mouth(4.47, 1.34)), rgb(40, 50, 70));
+    C.paint(turned(Mouth(3.6, 0.95)), rgb(40, 150, 230));
     // the paint running down from the lower lip, and its drop
     C.paint(polygon({{1.6, 5.0}, {4.4, 6.0}, {3.0, 11.6}, {1.0, 11.6}}), rgb(40, 150, 230));
     C.paint(circle(1.9, 13.4, 1.7), rgb(40, 150, 230));
@@ -554,7 +556,8 @@ Canvas drawEyedropper()
     });
     C.paint(turnedRect(11.6, 4.4, 1.4, 2.6, A), rgb(60, 60, 70));
     C.paint(circle(13.0, 3.0, 2.8), rgb(110, 20, 30));
-    C.paint(circle(13.0, 3.0, 2.1), [](double X, double Y) { return mix(rgb(240, 90, 90), rgb(170, 30, 40), (X + Y - 12) / 6); });
+    C.paint(circle(13.0, 3.0, 2.1),
+            [](double X, double Y) { return mix(rgb(240, 90, 90), rgb(170, 30, 40), (X + Y - 12) / 6); });
     C.paint(circle(2.6, 13.4, 1.6), rgb(40, 150, 230));
     return C;
 }

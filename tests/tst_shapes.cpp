@@ -56,14 +56,17 @@ QString Changes(const TPaintedCells& List)
     return Lines.join("; ");
 }
 
+// The painting rule, and one that is not idempotent, so that a cell painted twice shows it.
 TCellRule RuleNamed(const QString& Name)
 {
-    if (Name == "brick 3")
-        return [](TLevelCell Cell) { return TLevelCell{3, Cell.PowerUp}; };
-    if (Name == "erase")
-        return [](const TLevelCell&) { return TLevelCell{}; };
-    // Not idempotent, so a cell painted twice shows it.
-    return [](TLevelCell Cell) { return TLevelCell{static_cast<std::uint8_t>(Cell.Brick + 1), Cell.PowerUp}; };
+    if (Name == "count up")
+        return [](TLevelCell Cell) {
+            return TPaintResult{{static_cast<std::uint8_t>(Cell.Brick + 1), Cell.PowerUp}, true};
+        };
+    const TPaintTool Tool = Name == "erase" ? TPaintTool::Erase : TPaintTool::Draw;
+    const std::uint8_t Brick = Name == "brick 3" ? 3 : 0;
+    const std::uint8_t PowerUp = Name == "power-up L" ? 3 : 0;
+    return [=](TLevelCell Cell) { return ApplyPaintRule(Tool, Brick, PowerUp, Cell); };
 }
 
 const QList<QByteArray> Wall(10, "..........#.");
@@ -98,7 +101,8 @@ void TestShapes::rectangleSpansBothCornersWhicheverWayItIsDragged_data()
     QTest::newRow("bottom row, right to left")
         << QPoint(19, 9) << QPoint(0, 9) << Map({"", "", "", "", "", "", "", "", "", QString(20, '#')});
     QTest::newRow("whole field") << QPoint(0, 0) << QPoint(19, 9) << QStringList(10, QString(20, '#'));
-    QTest::newRow("corners off the field") << QPoint(-4, -2) << QPoint(1, 12) << QStringList(10, "##" + QString(18, '.'));
+    QTest::newRow("corners off the field")
+        << QPoint(-4, -2) << QPoint(1, 12) << QStringList(10, "##" + QString(18, '.'));
 }
 
 void TestShapes::rectangleSpansBothCornersWhicheverWayItIsDragged()
@@ -173,23 +177,31 @@ void TestShapes::paintingListsTheCellsItChanged_data()
     QTest::addColumn<TCellPositions>("cells");
     QTest::addColumn<QString>("rule");
     QTest::addColumn<QString>("changes");
+    QTest::addColumn<bool>("touched");
     QTest::addColumn<QList<QByteArray>>("after");
     QTest::newRow("brick over a rectangle, equal cells left out")
         << QList<QByteArray>{"", "..3.3S"} << RectangleCells({2, 2}, {0, 1}) << "brick 3"
-        << "0,1: .. > 3.; 0,2: .. > 3.; 1,2: .. > 3.; 2,2: .. > 3."
+        << "0,1: .. > 3.; 0,2: .. > 3.; 1,2: .. > 3.; 2,2: .. > 3." << true
         << QList<QByteArray>{"", "3.3.3S", "3.3.3."};
-    QTest::newRow("eraser over a rectangle") << QList<QByteArray>{"", "1S2.3E", "..#."} << RectangleCells({3, 2}, {0, 1})
-                                             << "erase" << "0,1: 1S > ..; 1,1: 2. > ..; 2,1: 3E > ..; 1,2: #. > .."
-                                             << QList<QByteArray>{};
+    QTest::newRow("eraser over a rectangle")
+        << QList<QByteArray>{"", "1S2.3E", "..#."} << RectangleCells({3, 2}, {0, 1}) << "erase"
+        << "0,1: 1S > ..; 1,1: 2. > ..; 2,1: 3E > ..; 1,2: #. > .." << true << QList<QByteArray>{};
     QTest::newRow("a cell listed twice is painted once") << QList<QByteArray>{} << Cells({{4, 0}, {4, 0}}) << "count up"
-                                                         << "4,0: .. > 1." << QList<QByteArray>{"........1."};
+                                                         << "4,0: .. > 1." << true << QList<QByteArray>{"........1."};
     QTest::newRow("mirrored middle columns painted once each")
-        << QList<QByteArray>{} << WithMirror(Cells({{9, 3}, {10, 3}})) << "count up" << "9,3: .. > 1.; 10,3: .. > 1."
+        << QList<QByteArray>{} << WithMirror(Cells({{9, 3}, {10, 3}})) << "count up"
+        << "9,3: .. > 1.; 10,3: .. > 1." << true
         << QList<QByteArray>{"", "", "", "..................1.1."};
     QTest::newRow("cells off the field are skipped") << QList<QByteArray>{} << Cells({{20, 0}, {-1, 3}, {0, 10}})
-                                                     << "count up" << "" << QList<QByteArray>{};
-    QTest::newRow("nothing to change") << QList<QByteArray>{} << FloodCells({}, {5, 5}) << "erase" << ""
-                                       << QList<QByteArray>{};
+                                                     << "count up" << "" << false << QList<QByteArray>{};
+    QTest::newRow("erasing an empty field still touches it")
+        << QList<QByteArray>{} << FloodCells({}, {5, 5}) << "erase" << "" << true << QList<QByteArray>{};
+    QTest::newRow("a power-up only lands on bricks")
+        << QList<QByteArray>{"", "..4."} << RectangleCells({0, 1}, {2, 1}) << "power-up L" << "1,1: 4. > 4L" << true
+        << QList<QByteArray>{"", "..4L"};
+    QTest::newRow("nothing chosen touches nothing")
+        << QList<QByteArray>{"1."} << RectangleCells({0, 0}, {3, 3}) << "draw" << "" << false
+        << QList<QByteArray>{"1."};
 }
 
 void TestShapes::paintingListsTheCellsItChanged()
@@ -198,9 +210,12 @@ void TestShapes::paintingListsTheCellsItChanged()
     QFETCH(TCellPositions, cells);
     QFETCH(QString, rule);
     QFETCH(QString, changes);
+    QFETCH(bool, touched);
     QFETCH(QList<QByteArray>, after);
     TLevelData Level = RecordFromRows(level, "", "");
-    QCOMPARE(Changes(PaintCells(Level.Cells, cells, RuleNamed(rule))), changes);
+    const TShapePaint Paint = PaintCells(Level.Cells, cells, RuleNamed(rule));
+    QCOMPARE(Changes(Paint.Changes), changes);
+    QCOMPARE(Paint.Touched, touched);
     QCOMPARE(Level, RecordFromRows(after, "", ""));
 }
 

@@ -85,18 +85,20 @@ TCellPositions WithMirror(const TCellPositions& Cells)
     return Result;
 }
 
-TPaintedCells PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule)
+TShapePaint PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule)
 {
-    TPaintedCells Changes;
+    TShapePaint Paint;
     TCellMarks Painted;
     for (const TCellPos At : Positions) {
         if (!IsOnField(At) || !Painted.mark(At))
             continue;
         TLevelCell& Cell = Cells[At.Column][At.Row];
         const TLevelCell Before = Cell;
-        Cell = Rule(Before);
+        const TPaintResult Result = Rule(Before);
+        Cell = Result.Cell;
+        Paint.Touched = Paint.Touched || Result.Changed;
         if (!(Cell == Before))
-            Changes.push_back({At.Column, At.Row, Before, Cell});
+            Paint.Changes.push_back({At.Column, At.Row, Before, Cell});
     }
-    return Changes;
+    return Paint;
 }

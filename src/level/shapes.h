@@ -3,6 +3,7 @@
 // The cells a shape covers, and painting a set of cells with a per-cell rule.
 
 #include "leveldata.h"
+#include "paintrule.h"
 
 #include <compare>
 #include <functional>
@@ -29,8 +30,14 @@ struct TPaintedCell {
 
 using TPaintedCells = std::vector<TPaintedCell>;
 
+struct TShapePaint {
+    TPaintedCells Changes;
+    // Whether the rule touched any cell, changing its value or not: the level then counts as changed.
+    bool Touched = false;
+};
+
 // What a tool does to one cell: the painting rule with the tool and the palette choices bound.
-using TCellRule = std::function<TLevelCell(const TLevelCell&)>;
+using TCellRule = std::function<TPaintResult(const TLevelCell&)>;
 
 bool IsOnField(TCellPos Cell);
 
@@ -54,4 +61,4 @@ TCellPositions WithMirror(const TCellPositions& Cells);
 
 // Applies Rule to each cell of Positions on the field, once per cell however often it is listed, and returns
 // the cells whose value changed, in the order they were painted.
-TPaintedCells PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule);
+TShapePaint PaintCells(TLevelCells& Cells, const TCellPositions& Positions, const TCellRule& Rule);
