@@ -3,6 +3,7 @@
 #include "ui_main.h"
 
 #include "application.h"
+#include "cellcommands.h"
 #include "dialogs.h"
 #include "drawgrid.h"
 #include "exceptions.h"
@@ -12,12 +13,17 @@
 #include "palettebar.h"
 #include "xProcs.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeySequence>
+#include <QLabel>
 #include <QPainter>
+#include <QStatusBar>
 
 #include <filesystem>
+#include <span>
 #include <vector>
 
 namespace {
@@ -34,6 +40,56 @@ QString FromLocal(const std::string& Text)
 void ShowError(const std::exception& E)
 {
     ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
+}
+
+// How long "Saved ..." stays in the status line.
+constexpr int SavedMessageMs = 4000;
+
+const char* KindName(std::span<const TCatalogueEntry> Kinds, std::uint8_t Code)
+{
+    for (const TCatalogueEntry& Kind : Kinds)
+        if (Kind.Id == Code)
+            return Kind.Name;
+    return nullptr;
+}
+
+// "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed": the catalogue's names, the power-up's without the
+// catalogue's "PowerUp - " before it.
+QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell)
+{
+    QStringList Parts;
+    if (Cell.Brick != 0) {
+        const char* Name = KindName(BrickKinds(), Cell.Brick);
+        Parts << (Name ? QString::fromLatin1(Name) : QStringLiteral("Brick code %1").arg(Cell.Brick));
+    }
+    if (Cell.PowerUp != 0) {
+        const char* Name = KindName(PowerUpKinds(), Cell.PowerUp);
+        QString Text = Name ? QString::fromLatin1(Name) : QStringLiteral("PowerUp code %1").arg(Cell.PowerUp);
+        if (Text.startsWith(QLatin1String("PowerUp - ")))
+            Text.remove(0, 10);
+        Parts << Text;
+    }
+    const QString What = Parts.isEmpty() ? QStringLiteral("empty") : Parts.join(QStringLiteral(" + "));
+    return QStringLiteral("Column %1, Row %2: %3").arg(ACol).arg(ARow).arg(What);
+}
+
+QString Counted(int Count, const char* One, const char* Many)
+{
+    return QStringLiteral("%1 %2").arg(Count).arg(QLatin1String(Count == 1 ? One : Many));
+}
+
+// "37 bricks, 31 breakable, 6 power-ups": breakable are the ordinary bricks, not the fixed one.
+QString CountsText(const TLevelData& Level)
+{
+    int Bricks = 0, Breakable = 0, PowerUps = 0;
+    for (const TLevelColumn& Column : Level.Cells)
+        for (const TLevelCell& Cell : Column) {
+            Bricks += Cell.Brick != 0;
+            Breakable += Cell.Brick >= 1 && Cell.Brick <= 9;
+            PowerUps += Cell.PowerUp != 0;
+        }
+    return Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") + Counted(Breakable, "breakable", "breakable") +
+           QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
 }
 
 } // namespace
@@ -59,12 +115,31 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
     connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
     connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
+    connect(ui->menNewLevel, &QAction::triggered, this, [this] { btnNewLevelClick(); });
     connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
     connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
     connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
+    connect(ui->menUndo, &QAction::triggered, this, [this] { RunHandler([&] { menUndoClick(); }); });
+    connect(ui->menRedo, &QAction::triggered, this, [this] { RunHandler([&] { menRedoClick(); }); });
+    connect(&FHistory, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
+        ui->menUndo->setText(Step.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + Step);
+    });
+    connect(&FHistory, &QUndoStack::redoTextChanged, ui->menRedo, [this](const QString& Step) {
+        ui->menRedo->setText(Step.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + Step);
+    });
 
     ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
         RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
+    });
+    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, [this] { RunHandler([&] { dgrdFieldStrokeBegan(); }); });
+    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, [this] { RunHandler([&] { dgrdFieldStrokeEnded(); }); });
+    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, [this] { RunHandler([&] { ShowCellStatus(); }); });
+    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, [this](int ACol, int ARow) {
+        FHoverCol = ACol;
+        FHoverRow = ARow;
+        RunHandler([&] { ShowCellStatus(); });
     });
     ui->dgrdField->SetOnDrawCell(
         [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
@@ -78,13 +153,83 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     });
     setTabOrder(ui->dgrdField, ui->lvLevels);
 
+    labCell = new QLabel(ui->sbStatus);
+    labCell->setObjectName(QStringLiteral("labCell"));
+    labCounts = new QLabel(ui->sbStatus);
+    labCounts->setObjectName(QStringLiteral("labCounts"));
+    ui->sbStatus->addWidget(labCell, 1);
+    ui->sbStatus->addPermanentWidget(labCounts);
+
     FormCreate();
+    CreateShortcuts();
+    ShowCellStatus();
+    ShowCounts();
     ui->dgrdField->setFocus();
+}
+
+// Every command's key works wherever the focus is in the window. None of them is a key the grid or the
+// level list moves with, and a widget that takes text would get its keys first through Qt's shortcut
+// override.
+void TMainForm::CreateShortcuts()
+{
+    ui->menNewLevel->setShortcut(QKeySequence::New);
+    ui->menSave->setShortcut(QKeySequence::Save);
+    ui->menTestLevel->setShortcut(Qt::Key_F5);
+    ui->menExit->setShortcut(Qt::CTRL | Qt::Key_Q);
+    ui->menUndo->setShortcut(QKeySequence::Undo);
+    ui->menRedo->setShortcuts({Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y});
+    addActions({ui->menNewLevel, ui->menSave, ui->menTestLevel, ui->menExit, ui->menUndo, ui->menRedo});
+
+    QAction* Draw = AddKeyAction("actDraw", QStringLiteral("Draw"), Qt::Key_D, [this] { ui->btnDraw->click(); });
+    QAction* Erase = AddKeyAction("actErase", QStringLiteral("Erase"), Qt::Key_E, [this] { ui->btnErase->click(); });
+    for (std::uint8_t Code = 1; Code <= 10; ++Code) {
+        const int Digit = Code % 10;
+        AddKeyAction(qPrintable(QStringLiteral("actBrick%1").arg(Code)), QString(), Qt::Key(Qt::Key_0 + Digit),
+                     [this, Code] { ClickPaletteButton<TBrickItem>(ui->tbBricks, Code); });
+    }
+    for (std::uint8_t Code = 1; Code <= 6; ++Code)
+        AddKeyAction(qPrintable(QStringLiteral("actPowerUp%1").arg(Code)), QString(),
+                     QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code)),
+                     [this, Code] { ClickPaletteButton<TPowerUpItem>(ui->tbPowerUps, Code); });
+
+    const auto Hint = [](QToolButton* Button, const QAction* Action) {
+        Button->setToolTip(Action->text() + QStringLiteral(" (") +
+                           Action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    };
+    Hint(ui->btnNewLevel, ui->menNewLevel);
+    Hint(ui->btnSaveLevel, ui->menSave);
+    Hint(ui->btnExec, ui->menTestLevel);
+    Hint(ui->btnDraw, Draw);
+    Hint(ui->btnErase, Erase);
+}
+
+QAction* TMainForm::AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key,
+                                 std::function<void()> Handler)
+{
+    auto* Action = new QAction(Text, this);
+    Action->setObjectName(QLatin1String(Name));
+    Action->setShortcut(Key);
+    Action->setShortcutContext(Qt::WindowShortcut);
+    connect(Action, &QAction::triggered, this, [Handler = std::move(Handler)] { RunHandler(Handler); });
+    addAction(Action);
+    return Action;
+}
+
+// A key for a palette button is a click on it, toggle first and all, so that a second press un-chooses.
+template <class TItem> void TMainForm::ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code)
+{
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (std::any_cast<const TItem*>(Button->Tag)->Id == Code) {
+            Button->click();
+            return;
+        }
 }
 
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // The grid reports its hiding while the base class takes the window down, when ui is gone already.
+    disconnect(ui->dgrdField, nullptr, this, nullptr);
 }
 
 void TMainForm::LoadToolImages()
@@ -204,6 +349,9 @@ void TMainForm::btnEraseClick()
 void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
 {
     TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
+    const TLevelCell Before = Cell;
+    if (FStep.Empty())
+        FStepErases = ui->btnErase->isChecked();
     if (ui->btnErase->isChecked()) {
         Cell = TLevelCell{};
         FLevel.Changed = 1;
@@ -218,6 +366,61 @@ void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSel
         }
     }
     CanSelect = true;
+    FStep.Record(ACol, ARow, Before, Cell);
+    if (!FStepOpen)
+        CommitStep();
+    if (!(Cell == Before)) {
+        ShowCellStatus();
+        ShowCounts();
+    }
+}
+
+void TMainForm::dgrdFieldStrokeBegan()
+{
+    CommitStep();
+    FStepOpen = true;
+}
+
+void TMainForm::dgrdFieldStrokeEnded()
+{
+    FStepOpen = false;
+    CommitStep();
+}
+
+// The step so far goes into the history, unless it changed no cell's value.
+void TMainForm::CommitStep()
+{
+    FStep.Compact();
+    if (!FStep.Empty()) {
+        if (FStepErases)
+            FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else
+            FHistory.push(new TPaintCommand(FLevel, ui->dgrdField, std::move(FStep)));
+    }
+    FStep.Clear();
+}
+
+void TMainForm::ClearHistory()
+{
+    FStep.Clear();
+    FHistory.clear();
+}
+
+// Undo and Redo during a drag first close what the drag has done so far, which the drag then goes on from.
+void TMainForm::menUndoClick()
+{
+    CommitStep();
+    FHistory.undo();
+    ShowCellStatus();
+    ShowCounts();
+}
+
+void TMainForm::menRedoClick()
+{
+    CommitStep();
+    FHistory.redo();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
@@ -235,6 +438,23 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
             Canvas.drawImage(Rect.topLeft() + QPoint(7, 7), Item->Bitmap);
 }
 
+// The status line: the cell under the pointer, or the current cell while the pointer is elsewhere, and
+// the level's counts.
+void TMainForm::ShowCellStatus()
+{
+    const bool Hovering = FHoverCol >= 0 && FHoverRow >= 0;
+    const int ACol = Hovering ? FHoverCol : ui->dgrdField->Col();
+    const int ARow = Hovering ? FHoverRow : ui->dgrdField->Row();
+    if (ACol >= LevelColumns || ARow >= LevelRows)
+        return;
+    labCell->setText(CellStatusText(ACol, ARow, FLevel.Cells[ACol][ARow]));
+}
+
+void TMainForm::ShowCounts()
+{
+    labCounts->setText(CountsText(FLevel));
+}
+
 // Level commands
 
 void TMainForm::ShowLevelName()
@@ -248,8 +468,11 @@ void TMainForm::LoadLevelByName(const std::string& Name)
     TLevelData Loaded;
     LoadLevel(Path, Loaded);
     FLevel = Loaded;
+    ClearHistory();
     if (FLevel.Loaded == 1)
         ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 bool TMainForm::QuerySaveChanges()
@@ -300,8 +523,11 @@ void TMainForm::btnNewLevelClick()
     RunHandler([&] {
         QuerySaveChanges();
         ClearLevel(FLevel);
+        ClearHistory();
         ui->labLevel->setText(QStringLiteral("Level: New one"));
         ui->dgrdField->Invalidate();
+        ShowCellStatus();
+        ShowCounts();
     });
 }
 
@@ -320,6 +546,9 @@ void TMainForm::SaveCurrentLevel()
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
+    ui->sbStatus->showMessage(QStringLiteral("Saved ") +
+                                  FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
+                              SavedMessageMs);
 }
 
 void TMainForm::btnSaveLevelClick()

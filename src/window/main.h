@@ -1,14 +1,20 @@
 #pragma once
 
+#include "celldiff.h"
 #include "imagelist.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
+#include <QUndoStack>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+class QAction;
+class QKeySequence;
+class QLabel;
 class QListWidgetItem;
 class TDrawGrid;
 class TLevelListView;
@@ -34,6 +40,8 @@ public:
     const TPowerUpList& PowerUps() const { return *FPowerUps; }
     // The game's directory, ending with a path separator.
     const std::string& GameDir() const { return FGameDir; }
+    // The edits that Undo and Redo step through.
+    const QUndoStack& History() const { return FHistory; }
 
     // Event handlers, named after the control and the event.
     void FormCreate();
@@ -51,6 +59,10 @@ public:
     void dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
     void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
+    void dgrdFieldStrokeBegan();
+    void dgrdFieldStrokeEnded();
+    void menUndoClick();
+    void menRedoClick();
 
     void ReleaseToolBarButtons(TPaletteToolBar* ToolBar);
     void LoadLevelByName(const std::string& Name);
@@ -62,6 +74,13 @@ protected:
 
 private:
     template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
+    template <class TItem> void ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code);
+    void CreateShortcuts();
+    QAction* AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key, std::function<void()> Handler);
+    void CommitStep();
+    void ClearHistory();
+    void ShowCellStatus();
+    void ShowCounts();
     void SaveCurrentLevel();
     void ShowLevelName();
     void LoadToolImages();
@@ -79,4 +98,15 @@ private:
     std::unique_ptr<TPowerUpList> FPowerUps;
     std::uint8_t FSelectedBrick = 0;
     std::uint8_t FSelectedPowerUp = 0;
+
+    // The history, and the step being made: the cells the open stroke has changed so far.
+    QUndoStack FHistory;
+    TCellDiff FStep;
+    bool FStepOpen = false;
+    bool FStepErases = false;
+
+    QLabel* labCell = nullptr;
+    QLabel* labCounts = nullptr;
+    int FHoverCol = -1;
+    int FHoverRow = -1;
 };
