@@ -341,6 +341,16 @@ private slots:
         QCOMPARE(Describe(FDrawn), Describe(expected));
     }
 
+    void invalidateCellsRepaintsJustThoseCells() {
+        QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
+        QCoreApplication::processEvents();
+        FDrawn.clear();
+        FGrid->InvalidateCells({{2, 2}, {3, 2}, {2, 3}, {19, 9}, {7, 0}, {20, 0}});
+        QCoreApplication::processEvents();
+        std::sort(FDrawn.begin(), FDrawn.end(), [](QPoint A, QPoint B) { return std::pair(A.y(), A.x()) < std::pair(B.y(), B.x()); });
+        QCOMPARE(Describe(FDrawn), Describe({{7, 0}, {2, 2}, {3, 2}, {2, 3}, {19, 9}}));
+    }
+
     void renderedLinesBorderCellsAndFocusFrame_data() {
         QTest::addColumn<bool>("focused");
         QTest::newRow("focused") << true;

@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -85,6 +86,20 @@ void TDrawGrid::InvalidateCell(int ACol, int ARow)
     const QRect Rect = CellRect(ACol, ARow);
     if (!Rect.isEmpty())
         update(Rect);
+}
+
+// Each cell's rectangle reaches over the lines right of and below it, so that neighbours join into a few
+// large rectangles: a region of hundreds of small ones makes both the union and the painting slow.
+void TDrawGrid::InvalidateCells(const QList<QPoint>& Cells)
+{
+    QRegion Dirty;
+    for (const QPoint& Cell : Cells) {
+        const QRect Rect = CellRect(Cell.x(), Cell.y());
+        if (!Rect.isEmpty())
+            Dirty += Rect.adjusted(0, 0, LineWidth, LineWidth);
+    }
+    if (!Dirty.isEmpty())
+        update(Dirty);
 }
 
 void TDrawGrid::Invalidate()

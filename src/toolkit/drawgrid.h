@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -42,6 +43,8 @@ public:
     // The cell's rectangle in widget coordinates, without the grid lines; empty outside the grid.
     QRect CellRect(int ACol, int ARow) const;
     void InvalidateCell(int ACol, int ARow);
+    // One repaint for many cells, however they lie.
+    void InvalidateCells(const QList<QPoint>& Cells);
     void Invalidate();
 
     QSize sizeHint() const override;

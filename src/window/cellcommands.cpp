@@ -28,9 +28,13 @@ void TCellEditCommand::redo()
 
 void TCellEditCommand::Repaint() const
 {
-    if (FGrid)
-        for (const TCellChange& C : FDiff.Changes())
-            FGrid->InvalidateCell(C.Col, C.Row);
+    if (!FGrid)
+        return;
+    QList<QPoint> Cells;
+    Cells.reserve(static_cast<qsizetype>(FDiff.Changes().size()));
+    for (const TCellChange& C : FDiff.Changes())
+        Cells.append(QPoint(C.Col, C.Row));
+    FGrid->InvalidateCells(Cells);
 }
 
 TPaintCommand::TPaintCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
