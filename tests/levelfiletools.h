@@ -1,15 +1,19 @@
 #pragma once
 
 // Helpers shared by the level file tests: records given in the file's own characters, file bytes,
-// folder listings, and readable failure output for whole records.
+// folder listings, child processes, and readable failure output for whole records.
 
 #include "leveldata.h"
+#include "safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QTest>
 
 #include <string>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace LevelFileTools {
 
@@ -65,7 +69,48 @@ inline QStringList Listing(const QString& Folder)
     return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
+// Every entry of a folder with what it holds: a file's bytes, a link's target, a folder's entries.
+inline QStringList Snapshot(const QString& Folder)
+{
+    QStringList Entries;
+    for (const QString& Name : Listing(Folder)) {
+        const QFileInfo Info(Folder + "/" + Name);
+        if (Info.isSymLink())
+            Entries += Name + " -> " + QFile::symLinkTarget(Info.filePath());
+        else if (Info.isDir())
+            Entries += Name + "/ " + Listing(Info.filePath()).join(' ');
+        else
+            Entries += Name + ": " + QString::fromLatin1(ReadBytes(Info.filePath()).toPercentEncoding(" :#."));
+    }
+    return Entries;
+}
+
 inline std::string Path(const QString& Text) { return Text.toStdString(); }
+
+// Runs Body in a child process, so that limits and identities set there stay there, and returns its exit
+// code. _exit skips the test framework's and the sanitizers' exit work.
+template <typename TBody>
+int InChild(TBody Body)
+{
+    const pid_t Child = fork();
+    if (Child == 0)
+        _exit(Body());
+    int Status = 0;
+    waitpid(Child, &Status, 0);
+    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 1000 + WTERMSIG(Status);
+}
+
+// Removes the safe file layer's test hooks when a test ends, however it ends.
+struct THookGuard {
+    THookGuard() = default;
+    THookGuard(const THookGuard&) = delete;
+    THookGuard& operator=(const THookGuard&) = delete;
+    ~THookGuard()
+    {
+        SetBeforeCreateHook({});
+        SetFolderSyncHook({});
+    }
+};
 
 } // namespace LevelFileTools
 

@@ -13,7 +13,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 using namespace LevelFileTools;
@@ -41,19 +40,6 @@ QString FailureOf(TCall Call)
         return "another exception";
     }
     return "no error";
-}
-
-// Runs Body in a child process, so that limits and identities set there stay there, and returns its exit
-// code. _exit skips the test framework's and the sanitizers' exit work.
-template <typename TBody>
-int InChild(TBody Body)
-{
-    const pid_t Child = fork();
-    if (Child == 0)
-        _exit(Body());
-    int Status = 0;
-    waitpid(Child, &Status, 0);
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 1000 + WTERMSIG(Status);
 }
 
 int ErrorCodeOf(const QString& Failure) { return Failure.section(' ', 0, 0).toInt(); }
@@ -152,16 +138,19 @@ private slots:
     {
         QTest::addColumn<QByteArray>("Previous");
         QTest::addColumn<bool>("ReadOnly");
+        QTest::addColumn<bool>("New");
         QTest::addColumn<int>("Expected");
-        QTest::newRow("write stops part-way over an existing level") << FilledBytes << false << int(EFBIG);
-        QTest::newRow("write stops part-way as a new level") << QByteArray() << false << int(EFBIG);
-        QTest::newRow("read-only level") << FilledBytes << true << 5;
+        QTest::newRow("write stops part-way over an existing level") << FilledBytes << false << false << int(EFBIG);
+        QTest::newRow("write stops part-way as a new level") << QByteArray() << false << false << int(EFBIG);
+        QTest::newRow("write stops part-way in an exclusive create") << QByteArray() << false << true << int(EFBIG);
+        QTest::newRow("read-only level") << FilledBytes << true << false << InOutAccessDenied;
     }
 
     void failedSaveKeepsThePreviousFile()
     {
         QFETCH(QByteArray, Previous);
         QFETCH(bool, ReadOnly);
+        QFETCH(bool, New);
         QFETCH(int, Expected);
         QTemporaryDir Dir;
         // Anyone may replace files in this folder, so only the file's own permission can stop the save.
@@ -181,13 +170,135 @@ private slots:
                          return 255;
                      TLevelData Level = FilledLevel();
                      Level.TrailerText = std::string(1000, 'x');
-                     const int Code = ErrorCodeOf(FailureOf([&] { SaveLevel(Path(File), Level); }));
+                     const int Code = ErrorCodeOf(FailureOf([&] { New ? SaveNewLevel(Path(File), Level) : SaveLevel(Path(File), Level); }));
                      return Level.FileName == "before.txt" ? Code : 255;
                  }),
                  Expected);
         QCOMPARE(Listing(Dir.path()), Before);
         if (!Previous.isEmpty())
             QCOMPARE(ReadBytes(File), Previous);
+    }
+
+    // The name is claimed only if nothing at all holds it, up to the last moment; taken, nothing is written.
+    void saveNewLevelClaimsOnlyAFreeName_data()
+    {
+        QTest::addColumn<QString>("Taken");
+        QTest::addColumn<bool>("Claimed");
+        QTest::newRow("free name") << "" << true;
+        QTest::newRow("file") << "file" << false;
+        QTest::newRow("folder") << "folder" << false;
+        QTest::newRow("dangling link") << "dangling link" << false;
+        QTest::newRow("link to a file") << "link to a file" << false;
+        QTest::newRow("file created just before the name is claimed") << "last moment" << false;
+    }
+
+    void saveNewLevelClaimsOnlyAFreeName()
+    {
+        QFETCH(QString, Taken);
+        QFETCH(bool, Claimed);
+        QTemporaryDir Dir;
+        THookGuard Hooks;
+        const QString File = Dir.filePath("level1.txt");
+        const QByteArray Old = "old level\r\n";
+        QVERIFY(WriteBytes(Dir.filePath("other.txt"), Old));
+        if (Taken == "file")
+            QVERIFY(WriteBytes(File, Old));
+        else if (Taken == "folder")
+            QVERIFY(QDir(Dir.path()).mkdir("level1.txt"));
+        else if (Taken == "dangling link")
+            QCOMPARE(symlink("gone.txt", QFile::encodeName(File).constData()), 0);
+        else if (Taken == "link to a file")
+            QCOMPARE(symlink("other.txt", QFile::encodeName(File).constData()), 0);
+        const QStringList Before = Snapshot(Dir.path());
+        // By the time the name is claimed, the new level is written in full under a name of its own.
+        QStringList AtClaim;
+        SetBeforeCreateHook([&](const std::string& Claiming) {
+            for (const QString& Entry : Snapshot(Dir.path()))
+                if (!Before.contains(Entry))
+                    AtClaim += Entry.section(": ", 1);
+            if (Taken == "last moment")
+                WriteBytes(QString::fromStdString(Claiming), Old);
+        });
+        QStringList Expected = Before;
+        if (Claimed || Taken == "last moment") {
+            Expected += "level1.txt: " + QString::fromLatin1((Claimed ? FilledBytes : Old).toPercentEncoding(" :#."));
+            Expected.sort();
+        }
+
+        TLevelData Level = FilledLevel();
+        TLevelData ExpectedLevel = FilledLevel();
+        if (Claimed)
+            ExpectedLevel.FileName = Path(File);
+        QCOMPARE(SaveNewLevel(Path(File), Level), Claimed);
+        QCOMPARE(Level, ExpectedLevel);
+        QCOMPARE(Snapshot(Dir.path()), Expected);
+        QCOMPARE(AtClaim, QStringList{QString::fromLatin1(FilledBytes.toPercentEncoding(" :#."))});
+    }
+
+    // After the rename or the new link the folder holding the file itself is synced, a link's target's
+    // folder for a link; a load syncs nothing.
+    void saveSyncsTheFilesFolder_data()
+    {
+        QTest::addColumn<QString>("Call");
+        QTest::addColumn<QString>("Name");
+        QTest::addColumn<QStringList>("Synced");
+        QTest::newRow("save a new file") << "save" << "level1.txt" << QStringList{"."};
+        QTest::newRow("save over a file") << "save" << "sub/real.txt" << QStringList{"sub"};
+        QTest::newRow("save through a link into a subfolder") << "save" << "link.txt" << QStringList{"sub"};
+        QTest::newRow("save a new level") << "save new" << "level1.txt" << QStringList{"."};
+        QTest::newRow("load") << "load" << "sub/real.txt" << QStringList{};
+    }
+
+    void saveSyncsTheFilesFolder()
+    {
+        QFETCH(QString, Call);
+        QFETCH(QString, Name);
+        QFETCH(QStringList, Synced);
+        QTemporaryDir Dir;
+        THookGuard Hooks;
+        QVERIFY(QDir(Dir.path()).mkdir("sub"));
+        QVERIFY(WriteBytes(Dir.filePath("sub/real.txt"), "old level\r\n"));
+        QCOMPARE(symlink("sub/real.txt", QFile::encodeName(Dir.filePath("link.txt")).constData()), 0);
+        QStringList Seen;
+        SetFolderSyncHook([&](const std::string& Folder) {
+            Seen += QDir(Dir.path()).relativeFilePath(QString::fromStdString(Folder));
+            return 0;
+        });
+        TLevelData Level = FilledLevel();
+        const std::string File = Path(Dir.filePath(Name));
+        QCOMPARE(FailureOf([&] {
+                     Call == "load" ? LoadLevel(File, Level)
+                                    : void(Call == "save" ? SaveLevel(File, Level) : SaveNewLevel(File, Level));
+                 }),
+                 QString("no error"));
+        QCOMPARE(Seen, Synced);
+    }
+
+    // The new name is in place, but it may not survive a power cut, so the save reports the I/O error.
+    void folderSyncFailureIsTheIOError_data()
+    {
+        QTest::addColumn<bool>("New");
+        QTest::addColumn<int>("Errno");
+        QTest::addColumn<QString>("Expected");
+        QTest::newRow("save over a level, device error") << false << int(EIO) << "5 I/O error 5";
+        QTest::newRow("save a new level, disk full") << true << int(ENOSPC) << "28 I/O error 28";
+    }
+
+    void folderSyncFailureIsTheIOError()
+    {
+        QFETCH(bool, New);
+        QFETCH(int, Errno);
+        QFETCH(QString, Expected);
+        QTemporaryDir Dir;
+        THookGuard Hooks;
+        const QString File = Dir.filePath("level1.txt");
+        if (!New)
+            QVERIFY(WriteBytes(File, "old level\r\n"));
+        SetFolderSyncHook([&](const std::string&) { return Errno; });
+        TLevelData Level = FilledLevel();
+        QCOMPARE(FailureOf([&] { New ? SaveNewLevel(Path(File), Level) : SaveLevel(Path(File), Level); }), Expected);
+        QCOMPARE(Level, FilledLevel());
+        QCOMPARE(Listing(Dir.path()), QStringList{"level1.txt"});
     }
 
     // A chain of relative and absolute links across folders, and a dangling link that creates its target.

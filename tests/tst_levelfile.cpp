@@ -1,18 +1,37 @@
 // Reading and writing the level text file: byte-exact output, every line-end and Ctrl-Z rule on input,
-// the trailer search, random round trips and huge input.
+// the trailer search, chunk boundaries, random round trips and huge input in bounded memory.
 
 #include "leveldata.h"
+#include "levelfile.h"
 #include "levelfiletools.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cstdio>
+#include <fstream>
 #include <random>
 
 using namespace LevelFileTools;
 
 Q_DECLARE_METATYPE(TLevelData)
+
+namespace {
+
+// The process's peak resident memory in KiB, after forgetting the peak so far when Reset.
+long PeakMemoryKiB(bool Reset)
+{
+    if (Reset)
+        std::ofstream("/proc/self/clear_refs") << "5";
+    std::ifstream Status("/proc/self/status");
+    for (std::string Line; std::getline(Status, Line);)
+        if (Line.rfind("VmHWM:", 0) == 0)
+            return std::stol(Line.substr(6));
+    return -1;
+}
+
+} // namespace
 
 class TestLevelFile : public QObject {
     Q_OBJECT
@@ -143,8 +162,61 @@ private slots:
         LoadLevel(Level.FileName, Level);
         const qint64 Milliseconds = Clock.elapsed();
         QCOMPARE(Level, RecordFromRows(Rows, Trailer.toStdString(), Path(File)));
+        TLevelData Parsed;
+        ParseLevelText(std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())), Parsed);
+        Parsed.Loaded = 1;
+        Parsed.FileName = Path(File);
+        QCOMPARE(Parsed, Level);
         // Linear work on the huge rows takes well under a second even with sanitizers; quadratic would take hours.
         QVERIFY2(Milliseconds < 20000, qPrintable(QString("took %1 ms").arg(Milliseconds)));
+    }
+
+    // A file is read in chunks: every line-end, Ctrl-Z, cut and trailer rule holds wherever a chunk ends.
+    void chunkBoundariesFallAnywhere()
+    {
+        const QByteArray Tail = CanonicalRows()[0] + "##\r\n1S\r2E\r\r\n\r\n#W\x1A" "junk\r\n3L\r\n4F\n5I\r\n6L\r\n7E\r\n"
+                                "8W\r\nskipped\r\n:\r\r\nThe trailer\r\nafter";
+        const TLevelData Expected =
+            RecordFromRows({CanonicalRows()[0], "1S2E", "", "#W", "3L", "4F", "5I", "6L", "7E", "8W"}, "The trailer", "");
+        const QString File = FDir.filePath("chunks.txt");
+        for (qsizetype Shift = 1; Shift <= Tail.size() + 1; ++Shift) {
+            // Lone CRs before the first row are dropped; they put Tail's byte Shift - 1 last in a chunk.
+            const QByteArray Bytes = QByteArray(static_cast<qsizetype>(ReadChunkSize) - Shift, '\r') + Tail;
+            QVERIFY(WriteBytes(File, Bytes));
+            TLevelData Level;
+            LoadLevel(Path(File), Level);
+            Level.FileName.clear();
+            if (Level != Expected)
+                qWarning("Tail's byte %lld ends the first chunk", static_cast<long long>(Shift - 1));
+            QCOMPARE(Level, Expected);
+        }
+    }
+
+    // Only the rows and the trailer are kept, never the file: 3 GB of one skipped line cost no memory.
+    void hugeSparseFileReadsInBoundedMemory()
+    {
+        const QString File = FDir.filePath("huge.txt");
+        {
+            QFile Huge(File);
+            QVERIFY(Huge.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            QVERIFY(Huge.write(Joined(CanonicalRows()) + "junk") > 0);
+            // The hole reads as NUL bytes, which end no line, and takes no disk.
+            QVERIFY(Huge.seek(3LL << 30));
+            QVERIFY(Huge.write("\r\n:\r\nEnd\r\n") > 0);
+        }
+        const int GrowthMiB = InChild([&] {
+            const long Before = PeakMemoryKiB(true);
+            TLevelData Level;
+            LoadLevel(Path(File), Level);
+            const long Growth = (PeakMemoryKiB(false) - Before) / 1024;
+            if (Before < 0 || Level != RecordFromRows(CanonicalRows(), "End", Path(File))) {
+                std::fprintf(stderr, "peak %ld KiB, read:\n%s\n", Before, toString(Level));
+                return 255;
+            }
+            return static_cast<int>(std::min(Growth, 200L));
+        });
+        QFile::remove(File);
+        QVERIFY2(GrowthMiB < 4, qPrintable(QString("grew by %1 MiB (255: wrong record)").arg(GrowthMiB)));
     }
 
     // Random valid records survive save and load; the same files with random bytes spliced in read to a

@@ -16,13 +16,13 @@ EInOutError::EInOutError(int ErrorCode) : EInOutError(ErrorCode, InOutErrorMessa
 std::string InOutErrorMessage(int ErrorCode)
 {
     switch (ErrorCode) {
-    case 2:
+    case InOutFileNotFound:
         return "File not found";
-    case 3:
+    case InOutInvalidFileName:
         return "Invalid filename";
-    case 4:
+    case InOutTooManyOpenFiles:
         return "Too many open files";
-    case 5:
+    case InOutAccessDenied:
         return "File access denied";
     default:
         return "I/O error " + std::to_string(ErrorCode);
@@ -60,18 +60,18 @@ int InOutCodeFromErrno(int Errno, const std::string& Path)
         // POSIX says ENOENT both for a missing file and for a missing folder on its path; the library
         // tells them apart, so look at the folder.
         if (Path.empty() || !IsFolder(ParentFolder(Path)))
-            return 3;
-        return 2;
+            return InOutInvalidFileName;
+        return InOutFileNotFound;
     case ENOTDIR:
-        return 3;
+        return InOutInvalidFileName;
     case EMFILE:
     case ENFILE:
-        return 4;
+        return InOutTooManyOpenFiles;
     case EACCES:
     case EPERM:
     case EROFS:
     case EISDIR:
-        return 5;
+        return InOutAccessDenied;
     default:
         return Errno;
     }
@@ -81,7 +81,7 @@ EInOutError InOutErrorFromErrno(int Errno, const std::string& Path)
 {
     int Code = InOutCodeFromErrno(Errno, Path);
     bool Kept = Errno != ENOENT && Code == Errno;
-    if (Kept && Code >= 2 && Code <= 5)
+    if (Kept && Code >= InOutFileNotFound && Code <= InOutAccessDenied)
         return EInOutError(Code, "I/O error " + std::to_string(Code));
     return EInOutError(Code);
 }

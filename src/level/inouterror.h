@@ -15,8 +15,13 @@ private:
     int FErrorCode;
 };
 
-// 2 "File not found", 3 "Invalid filename", 4 "Too many open files", 5 "File access denied",
-// anything else "I/O error N".
+// The run-time library's own codes; any other code is the operating system's.
+constexpr int InOutFileNotFound = 2; // "File not found"
+constexpr int InOutInvalidFileName = 3; // "Invalid filename", also for a folder on the path that is missing
+constexpr int InOutTooManyOpenFiles = 4; // "Too many open files"
+constexpr int InOutAccessDenied = 5; // "File access denied"
+
+// The library's text for a code: the four above, anything else "I/O error N".
 std::string InOutErrorMessage(int ErrorCode);
 
 #ifndef _WIN32

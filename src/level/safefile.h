@@ -1,9 +1,12 @@
 #pragma once
 
-// The safe file layer: whole-file writes that never leave a half-written level behind, and the identity
-// of a file on disk, so that the editor can tell when someone else replaced a level it has open.
+// The safe file layer: whole-file writes that never leave a half-written level behind, reading a file in
+// bounded chunks, and the identity of a file on disk, so that the editor can tell when someone else
+// replaced a level it has open.
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // What identifies one version of a file: where it lives and when and how large it was last written.
@@ -23,15 +26,48 @@ struct TFileIdentity {
 TFileIdentity FileIdentityOf(const std::string& Path);
 
 // Replaces Path's contents with Text atomically: afterwards the file holds either all of Text or exactly
-// what it held before. Throws EInOutError on failure.
+// what it held before. A symbolic link is followed and stays. Throws EInOutError on failure.
 void ReplaceFileContents(const std::string& Path, const std::string& Text);
 
 // Creates Path holding Text, only when no file of that name exists; returns false, writing nothing, when
-// the name is taken. Throws EInOutError on any other failure.
+// the name is taken (by a file, a folder, a link, dangling or not, or anything else). Throws EInOutError
+// on any other failure.
 bool CreateFileExclusively(const std::string& Path, const std::string& Text);
 
-// Test seams. The hook set here is called with the path just before CreateFileExclusively claims it, so a
-// test can make the name taken at the last moment. Pass an empty function to remove it.
-#include <functional>
+// The most a reader asks of the file at once, and so all the memory reading a file of any size needs.
+constexpr std::size_t ReadChunkSize = 64 * 1024;
+
+// A regular file read front to back. Anything else named like a level (a folder, a pipe, a device) is
+// refused with the library's access error, since it could block or never end.
+class TFileReader {
+public:
+    explicit TFileReader(const std::string& Path);
+    TFileReader(const TFileReader&) = delete;
+    TFileReader& operator=(const TFileReader&) = delete;
+    ~TFileReader();
+
+    // Reads up to Size bytes into Buffer; 0 only at the end of the file. Throws EInOutError.
+    std::size_t Read(char* Buffer, std::size_t Size);
+
+    // Closes the file now and throws EInOutError when the close fails.
+    void Close();
+
+private:
+    std::string FPath;
+#ifdef _WIN32
+    void* FHandle;
+#else
+    int FFd;
+#endif
+};
+
+// Test seams. Pass an empty function to remove a hook.
+// Called with the path just before CreateFileExclusively claims it, so a test can make the name taken at
+// the last moment.
 using TBeforeCreateHook = std::function<void(const std::string& Path)>;
 void SetBeforeCreateHook(TBeforeCreateHook Hook);
+
+// Called with the folder about to be synced after a file in it was replaced or created; returning an errno
+// other than 0 makes the sync fail with it instead of running.
+using TFolderSyncHook = std::function<int(const std::string& Folder)>;
+void SetFolderSyncHook(TFolderSyncHook Hook);

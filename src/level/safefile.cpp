@@ -1,0 +1,513 @@
+#include "safefile.h"
+
+#include "inouterror.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <utility>
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+#endif
+
+namespace {
+
+// As many symbolic links as the system itself follows in one path before it gives up with ELOOP.
+constexpr int LinkHopLimit = 40;
+
+// Temporary names are unique per process and call; a clash means someone else's file, and this many in a
+// row means something is wrong with the folder rather than unlucky.
+constexpr unsigned TempNameAttempts = 100;
+
+// A temporary file's name keeps this much of the target's name, so that it can be told whose it was.
+constexpr std::size_t TempNameKeep = 64;
+
+TBeforeCreateHook BeforeCreate;
+TFolderSyncHook FolderSync;
+
+std::string::size_type FolderEnd(const std::string& Path)
+{
+    std::string::size_type Slash = Path.find_last_of(
+#ifdef _WIN32
+        "/\\:"
+#else
+        "/"
+#endif
+    );
+    return Slash == std::string::npos ? 0 : Slash + 1;
+}
+
+// A name in the target's folder that no one else uses: a rename or a link is atomic only within one file
+// system, and the target's folder is the one place sure to be on the target's.
+std::string TempNameFor(const std::string& Target, unsigned Attempt, unsigned long Process)
+{
+    static std::atomic<unsigned> Counter{0};
+    std::string::size_type Base = FolderEnd(Target);
+    auto Stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    std::string Suffix = std::to_string(Process) + "-" + std::to_string(Counter++) + "-" +
+        std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);
+    return Target.substr(0, Base) + "." + Target.substr(Base, TempNameKeep) + "." + Suffix + ".tmp";
+}
+
+} // namespace
+
+void SetBeforeCreateHook(TBeforeCreateHook Hook)
+{
+    BeforeCreate = std::move(Hook);
+}
+
+void SetFolderSyncHook(TFolderSyncHook Hook)
+{
+    FolderSync = std::move(Hook);
+}
+
+#ifdef _WIN32
+
+namespace {
+
+[[noreturn]] void ThrowError(DWORD Error)
+{
+    throw EInOutError(static_cast<int>(Error));
+}
+
+[[noreturn]] void ThrowLastError()
+{
+    ThrowError(GetLastError());
+}
+
+// The temporary file beside the target, written in full and flushed, and deleted again unless Keep is called.
+class TTempFile {
+public:
+    TTempFile(const std::string& Target, const std::string& Text)
+    {
+        HANDLE File = INVALID_HANDLE_VALUE;
+        for (unsigned Attempt = 0; File == INVALID_HANDLE_VALUE; ++Attempt) {
+            FPath = TempNameFor(Target, Attempt, GetCurrentProcessId());
+            // CREATE_NEW: the name is ours alone, never someone else's file opened by chance.
+            File = CreateFileA(FPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+            DWORD Error = GetLastError();
+            if (File == INVALID_HANDLE_VALUE &&
+                ((Error != ERROR_FILE_EXISTS && Error != ERROR_ALREADY_EXISTS) || Attempt + 1 >= TempNameAttempts))
+                ThrowError(Error);
+        }
+        FArmed = true;
+        DWORD Error = ERROR_SUCCESS;
+        const char* Data = Text.data();
+        std::size_t Left = Text.size();
+        while (Left > 0 && Error == ERROR_SUCCESS) {
+            DWORD Put = 0;
+            DWORD Ask = static_cast<DWORD>(std::min<std::size_t>(Left, 1u << 30));
+            if (!WriteFile(File, Data, Ask, &Put, nullptr))
+                Error = GetLastError();
+            else if (Put == 0)
+                Error = ERROR_WRITE_FAULT;
+            Data += Put;
+            Left -= Put;
+        }
+        if (Error == ERROR_SUCCESS && !FlushFileBuffers(File))
+            Error = GetLastError();
+        if (!CloseHandle(File) && Error == ERROR_SUCCESS)
+            Error = GetLastError();
+        if (Error != ERROR_SUCCESS) {
+            Discard();
+            ThrowError(Error);
+        }
+    }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+    ~TTempFile() { Discard(); }
+
+    const std::string& Path() const { return FPath; }
+    void Keep() { FArmed = false; }
+
+private:
+    void Discard()
+    {
+        if (FArmed)
+            DeleteFileA(FPath.c_str());
+        FArmed = false;
+    }
+
+    std::string FPath;
+    bool FArmed = false;
+};
+
+} // namespace
+
+TFileReader::TFileReader(const std::string& Path) : FPath(Path)
+{
+    // Without FILE_FLAG_BACKUP_SEMANTICS a folder fails to open with access denied, as it should.
+    HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (File == INVALID_HANDLE_VALUE)
+        ThrowLastError();
+    if (GetFileType(File) != FILE_TYPE_DISK) {
+        CloseHandle(File);
+        throw EInOutError(InOutAccessDenied);
+    }
+    FHandle = File;
+}
+
+TFileReader::~TFileReader()
+{
+    if (FHandle != INVALID_HANDLE_VALUE)
+        CloseHandle(FHandle);
+}
+
+std::size_t TFileReader::Read(char* Buffer, std::size_t Size)
+{
+    DWORD Got = 0;
+    DWORD Ask = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
+    if (!ReadFile(FHandle, Buffer, Ask, &Got, nullptr))
+        ThrowLastError();
+    return Got;
+}
+
+void TFileReader::Close()
+{
+    HANDLE File = std::exchange(FHandle, INVALID_HANDLE_VALUE);
+    if (!CloseHandle(File))
+        ThrowLastError();
+}
+
+TFileIdentity FileIdentityOf(const std::string& Path)
+{
+    TFileIdentity Identity;
+    // No access rights asked, only attributes, so a file open elsewhere or read-only still answers; opening
+    // follows links like a save, and the backup flag lets a folder answer too.
+    HANDLE File = CreateFileA(Path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (File == INVALID_HANDLE_VALUE) {
+        DWORD Error = GetLastError();
+        if (Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND)
+            return Identity;
+        ThrowError(Error);
+    }
+    BY_HANDLE_FILE_INFORMATION Info{};
+    BOOL Ok = GetFileInformationByHandle(File, &Info);
+    DWORD Error = GetLastError();
+    CloseHandle(File);
+    if (!Ok)
+        ThrowError(Error);
+    // FILETIME counts 100 ns steps since 1601; the identity counts nanoseconds since 1970, as on POSIX.
+    constexpr std::int64_t EpochDifference = 116444736000000000;
+    const std::int64_t Ticks =
+        static_cast<std::int64_t>((static_cast<std::uint64_t>(Info.ftLastWriteTime.dwHighDateTime) << 32) |
+                                  Info.ftLastWriteTime.dwLowDateTime);
+    Identity.Exists = true;
+    Identity.Device = Info.dwVolumeSerialNumber;
+    Identity.Inode = (static_cast<std::uint64_t>(Info.nFileIndexHigh) << 32) | Info.nFileIndexLow;
+    Identity.Size = (static_cast<std::uint64_t>(Info.nFileSizeHigh) << 32) | Info.nFileSizeLow;
+    Identity.ModifiedNs = (Ticks - EpochDifference) * 100;
+    return Identity;
+}
+
+// Windows needs no folder sync: MOVEFILE_WRITE_THROUGH returns only once the move is on disk, and
+// ReplaceFileA commits the swap of the two files' entries itself. The folder sync hook is never called.
+void ReplaceFileContents(const std::string& Path, const std::string& Text)
+{
+    if (Path.empty())
+        ThrowError(ERROR_PATH_NOT_FOUND);
+    TTempFile Temp(Path, Text);
+    // ReplaceFileA keeps the old file's attributes and security; it needs an existing target.
+    BOOL Ok = GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES
+        ? ReplaceFileA(Path.c_str(), Temp.Path().c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)
+        : MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!Ok)
+        ThrowLastError();
+    Temp.Keep();
+}
+
+bool CreateFileExclusively(const std::string& Path, const std::string& Text)
+{
+    if (Path.empty())
+        ThrowError(ERROR_PATH_NOT_FOUND);
+    TTempFile Temp(Path, Text);
+    if (BeforeCreate)
+        BeforeCreate(Path);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name, a folder's too.
+    if (!MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_WRITE_THROUGH)) {
+        DWORD Error = GetLastError();
+        if (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)
+            return false;
+        ThrowError(Error);
+    }
+    Temp.Keep();
+    return true;
+}
+
+#else
+
+namespace {
+
+[[noreturn]] void ThrowErrno(int Errno, const std::string& Path)
+{
+    throw InOutErrorFromErrno(Errno, Path);
+}
+
+int CloseReporting(int Fd)
+{
+    // Even when close fails the descriptor is gone, so it is never retried.
+    return ::close(Fd) == 0 ? 0 : errno;
+}
+
+int OpenRetrying(const char* Path, int Flags, mode_t Mode = 0)
+{
+    int Fd;
+    do
+        Fd = ::open(Path, Flags, Mode);
+    while (Fd < 0 && errno == EINTR);
+    return Fd;
+}
+
+// Follows symbolic links at the end of Path, so that a save replaces the file a link points to and
+// leaves the link itself in place. A dangling link resolves to the file it would create.
+std::string ResolveLinks(const std::string& Path)
+{
+    std::string Current = Path;
+    for (int Hop = 0; Hop < LinkHopLimit; ++Hop) {
+        struct stat Info {};
+        if (lstat(Current.c_str(), &Info) != 0 || !S_ISLNK(Info.st_mode))
+            return Current;
+        std::vector<char> Target(static_cast<std::size_t>(std::max<off_t>(Info.st_size, PATH_MAX)) + 1);
+        ssize_t Length = readlink(Current.c_str(), Target.data(), Target.size());
+        if (Length < 0 || static_cast<std::size_t>(Length) >= Target.size())
+            return Current;
+        std::string Link(Target.data(), static_cast<std::size_t>(Length));
+        if (Link.empty())
+            return Current;
+        Current = Link.front() == '/' ? Link : Current.substr(0, FolderEnd(Current)) + Link;
+    }
+    throw EInOutError(ELOOP);
+}
+
+// A rename or a new link changes the folder, not the file: fsync on the file makes its bytes durable but
+// not the entry that names them, so after a power cut the folder could still hold the old entry, or none.
+// Syncing the folder makes the new name durable before the save reports success.
+void SyncFolderOf(const std::string& Target)
+{
+    const std::string::size_type End = FolderEnd(Target);
+    const std::string Folder = End == 0 ? "." : Target.substr(0, End == 1 ? 1 : End - 1);
+    int Error = FolderSync ? FolderSync(Folder) : 0;
+    if (Error == 0) {
+        int Fd = OpenRetrying(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (Fd < 0) {
+            // A folder one may write but not read cannot be opened to sync; the new entry is in place and as
+            // durable as the file system makes it by itself, and a save there must not fail for it.
+            if (errno == EACCES || errno == EPERM)
+                return;
+            ThrowErrno(errno, Target);
+        }
+        // A file system that cannot sync a folder says EINVAL; there is nothing more to make durable there.
+        if (fsync(Fd) != 0 && errno != EINVAL)
+            Error = errno;
+        if (int CloseError = CloseReporting(Fd); Error == 0)
+            Error = CloseError;
+    }
+    if (Error != 0)
+        ThrowErrno(Error, Target);
+}
+
+// The temporary file beside the target, written in full and synced, and unlinked again unless Keep is
+// called. Like is the existing file whose owner and permission bits the new one takes, if any.
+class TTempFile {
+public:
+    TTempFile(const std::string& Target, const std::string& Text, const struct stat* Like)
+    {
+        int Fd = -1;
+        for (unsigned Attempt = 0; Fd < 0; ++Attempt) {
+            FPath = TempNameFor(Target, Attempt, static_cast<unsigned long>(getpid()));
+            // 0666 lets the umask and any default ACL of the folder decide a new file's permissions.
+            Fd = OpenRetrying(FPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (Fd < 0 && (errno != EEXIST || Attempt + 1 >= TempNameAttempts))
+                ThrowErrno(errno, Target);
+        }
+        FArmed = true;
+        int Error = Fill(Fd, Text, Like);
+        if (int CloseError = CloseReporting(Fd); Error == 0)
+            Error = CloseError;
+        if (Error != 0) {
+            Discard();
+            ThrowErrno(Error, Target);
+        }
+    }
+    TTempFile(const TTempFile&) = delete;
+    TTempFile& operator=(const TTempFile&) = delete;
+    ~TTempFile() { Discard(); }
+
+    const std::string& Path() const { return FPath; }
+    void Keep() { FArmed = false; }
+
+private:
+    static int Fill(int Fd, const std::string& Text, const struct stat* Like)
+    {
+        if (Like) {
+            // Owner first: changing it may clear set-id bits that the mode then restores. Only root can
+            // give the file away, and a save by anyone else still succeeds.
+            if (Like->st_uid != geteuid() || Like->st_gid != getegid())
+                (void)!fchown(Fd, Like->st_uid, Like->st_gid);
+            if (fchmod(Fd, Like->st_mode & 07777) != 0)
+                return errno;
+        }
+        const char* Data = Text.data();
+        std::size_t Left = Text.size();
+        while (Left > 0) {
+            ssize_t Put = ::write(Fd, Data, Left);
+            if (Put < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            Data += Put;
+            Left -= static_cast<std::size_t>(Put);
+        }
+        return fsync(Fd) == 0 ? 0 : errno;
+    }
+
+    void Discard()
+    {
+        if (FArmed)
+            ::unlink(FPath.c_str());
+        FArmed = false;
+    }
+
+    std::string FPath;
+    bool FArmed = false;
+};
+
+// Claims Path for the finished temporary file, only if the name is free. False when it is taken.
+bool ClaimName(const std::string& TempPath, const std::string& Path)
+{
+#ifdef RENAME_NOREPLACE
+    if (renameat2(AT_FDCWD, TempPath.c_str(), AT_FDCWD, Path.c_str(), RENAME_NOREPLACE) == 0)
+        return true;
+    // Older kernels and some file systems do not know the flag; a hard link claims the name as surely.
+    if (errno != EINVAL && errno != ENOSYS) {
+        if (errno == EEXIST)
+            return false;
+        ThrowErrno(errno, Path);
+    }
+#endif
+    // link never follows or replaces what is at the new name, even a dangling link.
+    if (::link(TempPath.c_str(), Path.c_str()) != 0) {
+        if (errno == EEXIST)
+            return false;
+        ThrowErrno(errno, Path);
+    }
+    // The level is in place under its name; a temporary name left behind is untidy, not a failed save.
+    (void)::unlink(TempPath.c_str());
+    return true;
+}
+
+} // namespace
+
+TFileReader::TFileReader(const std::string& Path) : FPath(Path)
+{
+    // O_NONBLOCK: opening a pipe named like a level must not wait for a writer.
+    FFd = OpenRetrying(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (FFd < 0)
+        ThrowErrno(errno, Path);
+    struct stat Info {};
+    int Error = fstat(FFd, &Info) != 0 ? errno : S_ISREG(Info.st_mode) ? 0 : EISDIR;
+    if (Error != 0) {
+        ::close(FFd);
+        ThrowErrno(Error, Path);
+    }
+}
+
+TFileReader::~TFileReader()
+{
+    if (FFd >= 0)
+        ::close(FFd);
+}
+
+std::size_t TFileReader::Read(char* Buffer, std::size_t Size)
+{
+    for (;;) {
+        ssize_t Got = ::read(FFd, Buffer, Size);
+        if (Got >= 0)
+            return static_cast<std::size_t>(Got);
+        if (errno != EINTR)
+            ThrowErrno(errno, FPath);
+    }
+}
+
+void TFileReader::Close()
+{
+    // Close's own failure can be the first sign of a lost read on a network file system.
+    if (int Error = CloseReporting(std::exchange(FFd, -1)))
+        ThrowErrno(Error, FPath);
+}
+
+TFileIdentity FileIdentityOf(const std::string& Path)
+{
+    TFileIdentity Identity;
+    struct stat Info {};
+    if (stat(Path.c_str(), &Info) != 0) {
+        if (errno == ENOENT)
+            return Identity;
+        ThrowErrno(errno, Path);
+    }
+    Identity.Exists = true;
+    Identity.Device = static_cast<std::uint64_t>(Info.st_dev);
+    Identity.Inode = static_cast<std::uint64_t>(Info.st_ino);
+    Identity.Size = static_cast<std::uint64_t>(Info.st_size);
+    Identity.ModifiedNs = static_cast<std::int64_t>(Info.st_mtim.tv_sec) * 1000000000 + Info.st_mtim.tv_nsec;
+    return Identity;
+}
+
+// The new file is written beside the old one and renamed over it, so a failure at any point leaves the
+// old file as it was.
+void ReplaceFileContents(const std::string& Path, const std::string& Text)
+{
+    if (Path.empty())
+        ThrowErrno(ENOENT, Path);
+    std::string Target = ResolveLinks(Path);
+    struct stat Old {};
+    bool Exists = stat(Target.c_str(), &Old) == 0;
+    if (!Exists && errno != ENOENT)
+        ThrowErrno(errno, Target);
+    // Renaming over a folder, a device or a pipe would replace the node itself, not write to it.
+    if (Exists && !S_ISREG(Old.st_mode))
+        throw EInOutError(InOutAccessDenied);
+    // The rename needs only the folder's permission; a read-only level must still refuse the save.
+    if (Exists && faccessat(AT_FDCWD, Target.c_str(), W_OK, AT_EACCESS) != 0)
+        ThrowErrno(errno, Target);
+
+    TTempFile Temp(Target, Text, Exists ? &Old : nullptr);
+    if (::rename(Temp.Path().c_str(), Target.c_str()) != 0)
+        ThrowErrno(errno, Target);
+    Temp.Keep();
+    SyncFolderOf(Target);
+}
+
+// Written in full under a temporary name first, then claimed in one step, so no one ever sees the new
+// name half-written and a name someone took in the meantime is never replaced.
+bool CreateFileExclusively(const std::string& Path, const std::string& Text)
+{
+    if (Path.empty())
+        ThrowErrno(ENOENT, Path);
+    TTempFile Temp(Path, Text, nullptr);
+    if (BeforeCreate)
+        BeforeCreate(Path);
+    if (!ClaimName(Temp.Path(), Path))
+        return false;
+    Temp.Keep();
+    SyncFolderOf(Path);
+    return true;
+}
+
+#endif
