@@ -31,6 +31,12 @@ namespace {
 const char* const LevelFolder = "data/levels/";
 const char* const GameExecutable = "zolvane.exe";
 const char* const TestFileName = "test.lvl";
+const char* const ToolImageFolder = "editor/images/";
+
+// The window's outer size and place at start, frame included.
+constexpr QSize WindowSize(829, 358);
+constexpr QPoint WindowPosition(348, 156);
+constexpr int PowerUpButtonWidth = 26;
 
 QString FromLocal(const std::string& Text)
 {
@@ -107,7 +113,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     setFont(Font);
     ui->tbBricks->SetImages(&ilBricks);
     ui->tbPowerUps->SetImages(&ilPowerUps);
-    ui->tbPowerUps->SetButtonWidth(26);
+    ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
 
     connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
@@ -236,20 +242,28 @@ void TMainForm::LoadToolImages()
 {
     // The tool pictures are decoration: a missing one leaves its button with a caption instead. They keep
     // their transparent background, so they do not go through an opaque image list.
-    const char* const Files[] = {"tool_erase.bmp", "tool_draw.bmp", "tool_new.bmp", "tool_save.bmp", "tool_run.bmp"};
-    QToolButton* const Buttons[] = {ui->btnErase, ui->btnDraw, ui->btnNewLevel, ui->btnSaveLevel, ui->btnExec};
-    for (int Index = 0; Index < 5; ++Index) {
-        const QImage Picture(QStringLiteral("editor/images/") + QLatin1String(Files[Index]));
+    struct TToolPicture {
+        const char* File;
+        QToolButton* Button;
+        QAction* Action; // the menu item that shows the same picture, if any
+    };
+    const TToolPicture Pictures[] = {
+        {"tool_erase.bmp", ui->btnErase, nullptr},
+        {"tool_draw.bmp", ui->btnDraw, nullptr},
+        {"tool_new.bmp", ui->btnNewLevel, ui->menNewLevel},
+        {"tool_save.bmp", ui->btnSaveLevel, ui->menSave},
+        {"tool_run.bmp", ui->btnExec, ui->menTestLevel},
+    };
+    for (const TToolPicture& Tool : Pictures) {
+        const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));
         if (Picture.isNull()) {
-            Buttons[Index]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            Tool.Button->setToolButtonStyle(Qt::ToolButtonTextOnly);
             continue;
         }
         const QIcon Icon(QPixmap::fromImage(Picture));
-        Buttons[Index]->setIcon(Icon);
-        if (Index == 3)
-            ui->menSave->setIcon(Icon);
-        if (Index == 4)
-            ui->menTestLevel->setIcon(Icon);
+        Tool.Button->setIcon(Icon);
+        if (Tool.Action)
+            Tool.Action->setIcon(Icon);
     }
 }
 
@@ -293,8 +307,8 @@ void TMainForm::showEvent(QShowEvent* Event)
     // The outer size includes the window manager's frame, which is known only once the window is shown.
     FPlaced = true;
     const QSize Frame = frameGeometry().size() - geometry().size();
-    resize(829 - Frame.width(), 358 - Frame.height());
-    move(348, 156);
+    resize(WindowSize - Frame);
+    move(WindowPosition);
 }
 
 // Palettes and tools
@@ -594,7 +608,7 @@ void TMainForm::menTestLevelClick()
 #ifdef _WIN32
         Owner = reinterpret_cast<void*>(winId());
 #endif
-        const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
+        const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
         if (Error != 0)
             ShowPlainBox(ApplicationTitle(),
                          FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + FromLocal(Executable) +

@@ -88,8 +88,11 @@ private:
     void SelectEditedLevelInList();
 
     std::unique_ptr<Ui::TMainForm> ui;
-    TImageList ilBricks{15, 9};
-    TImageList ilPowerUps{23, 11};
+    // The smallest pictures the palettes take.
+    static constexpr int BrickImageWidth = 15, BrickImageHeight = 9;
+    static constexpr int PowerUpImageWidth = 23, PowerUpImageHeight = 11;
+    TImageList ilBricks{BrickImageWidth, BrickImageHeight};
+    TImageList ilPowerUps{PowerUpImageWidth, PowerUpImageHeight};
     std::string FGameDir;
     bool FPlaced = false;
 
