@@ -139,6 +139,12 @@ struct TEditor {
     QString Counts() { return Form.findChild<QLabel*>("labCounts")->text(); }
     QString Message() { return Form.statusBar()->currentMessage(); }
 
+    void ClickRow(int Row)
+    {
+        QVERIFY(List->item(Row));
+        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(List->item(Row)).center());
+    }
+    int SelectedRow() const { return List->Selected() ? List->row(List->Selected()) : -1; }
     TLevelCell Cell(int Col, int Row) const { return Form.Level().Cells[Col][Row]; }
     // The whole field as the level file writes it, so that a failure shows every cell.
     QString Field() const { return QString::fromStdString(FormatLevel(Form.Level())); }

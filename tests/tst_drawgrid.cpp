@@ -236,6 +236,29 @@ private slots:
     }
     void autoStepsTowardsPointerOutside() { RunAndCompare(); }
 
+    // Only two pointer positions that both lie on cells are joined by a line: what happened outside the
+    // cell area is the auto-step's alone.
+    void strokeComingBackInSelectsOnlyTheCellEntered_data() {
+        AddColumns();
+        QTest::newRow("re-entering elsewhere, no tick")
+            << "press 2 2; move @-10,40; move 8 6; release 8 6" << TCells{{2, 2}, {8, 6}};
+        QTest::newRow("steps while outside, then the entered cell, then a line again")
+            << "press 3 4; move @-10,80; tick; tick; move 9 4; move 11 4; release 11 4"
+            << TCells{{3, 4}, {2, 4}, {1, 4}, {9, 4}, {10, 4}, {11, 4}};
+        QTest::newRow("release over another cell after being outside")
+            << "press 2 2; move @300,-20; release 9 7" << TCells{{2, 2}, {9, 7}};
+        QTest::newRow("out through the right, back in through the bottom")
+            << "press 17 1; move @700,30; tick; move @300,250; move 10 8; release 10 8"
+            << TCells{{17, 1}, {18, 1}, {10, 8}};
+        QTest::newRow("the left border pixel is outside the cell area")
+            << "press 1 1; move @0,25; move 5 1; release 5 1" << TCells{{1, 1}, {5, 1}};
+        QTest::newRow("past the last lines is outside the cell area")
+            << "press 18 8; move @621,191; move 15 5; release 15 5" << TCells{{18, 8}, {15, 5}};
+        QTest::newRow("coming back onto the current cell selects nothing")
+            << "press 6 3; move @-5,60; move 6 3; move 8 3; release 8 3" << TCells{{6, 3}, {7, 3}, {8, 3}};
+    }
+    void strokeComingBackInSelectsOnlyTheCellEntered() { RunAndCompare(); }
+
     void keysMoveTheCurrentCell_data() {
         AddColumns();
         QTest::newRow("arrows move one cell")

@@ -25,3 +25,9 @@ add_dependencies(tst_testrun_game zolvane-game zolvane_images zolvane_levels)
 add_test(NAME tst_testrun_game COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:tst_testrun_game>)
 set_tests_properties(tst_testrun_game PROPERTIES TIMEOUT 180
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;ZOLVANE_GAME_DIR=${ZOLVANE_GAME_DIR};ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# The editor's start-up under a file-size limit, run by tst_mainform as a child process.
+add_executable(editor_under_file_limit editor_under_file_limit.cpp messagecapture.h)
+target_link_libraries(editor_under_file_limit PRIVATE Qt6::Test zolvane_window)
+set_target_properties(editor_under_file_limit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_dependencies(tst_mainform editor_under_file_limit)

@@ -191,20 +191,32 @@ void TDrawGrid::SelectAlongLine(int ACol, int ARow)
     }
 }
 
+// Only a pointer that went from one cell to another stays on the straight line between them; one that
+// comes back in from outside the cell area crossed no cell on the way, so only the cell it enters counts.
+void TDrawGrid::StrokeTo(const TCellHit& Hit)
+{
+    if (Hit.Col == FCol && Hit.Row == FRow)
+        return;
+    if (CellAt(FLastPointer).Valid)
+        SelectAlongLine(Hit.Col, Hit.Row);
+    else
+        SelectCell(Hit.Col, Hit.Row);
+}
+
 void TDrawGrid::DragTo(const QPoint& WidgetPos)
 {
-    FLastPointer = WidgetPos;
     const TCellHit Hit = CellAt(WidgetPos);
     if (Hit.Valid) {
         FAutoStepTimer->stop();
-        if (Hit.Col != FCol || Hit.Row != FRow)
-            SelectAlongLine(Hit.Col, Hit.Row);
-    } else if (!StepTowards(WidgetPos).isNull()) {
-        if (!FAutoStepTimer->isActive())
-            FAutoStepTimer->start();
-    } else {
-        FAutoStepTimer->stop();
+        StrokeTo(Hit);
+        FLastPointer = WidgetPos;
+        return;
     }
+    FLastPointer = WidgetPos;
+    if (StepTowards(WidgetPos).isNull())
+        FAutoStepTimer->stop();
+    else if (!FAutoStepTimer->isActive())
+        FAutoStepTimer->start();
 }
 
 void TDrawGrid::AutoStep()
@@ -376,8 +388,8 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event)
     FSelecting = false;
     FAutoStepTimer->stop();
     const TCellHit Hit = CellAt(Event->position().toPoint());
-    if (Hit.Valid && (Hit.Col != FCol || Hit.Row != FRow))
-        SelectAlongLine(Hit.Col, Hit.Row);
+    if (Hit.Valid)
+        StrokeTo(Hit);
     EndStroke();
 }
 

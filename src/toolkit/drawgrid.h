@@ -86,6 +86,7 @@ private:
     QPoint StepTowards(const QPoint& WidgetPos) const;
     bool SelectCell(int ACol, int ARow);
     void SelectAlongLine(int ACol, int ARow);
+    void StrokeTo(const TCellHit& Hit);
     void DragTo(const QPoint& WidgetPos);
     void AutoStep();
     void EndSelecting();
@@ -106,6 +107,7 @@ private:
     bool FSelecting = false;
     bool FInStroke = false;
     TCellHit FHover;
+    // Where the last press or move of the stroke was, inside the widget or not.
     QPoint FLastPointer;
     int FWheelRemainder = 0;
     unsigned FFocusLosses = 0;

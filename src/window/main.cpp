@@ -6,10 +6,12 @@
 #include "cellcommands.h"
 #include "dialogs.h"
 #include "drawgrid.h"
+#include "elementkinds.h"
 #include "exceptions.h"
 #include "gamelaunch.h"
 #include "levelfolder.h"
 #include "levellistview.h"
+#include "paintrule.h"
 #include "palettebar.h"
 #include "xProcs.h"
 
@@ -22,8 +24,8 @@
 #include <QPainter>
 #include <QStatusBar>
 
+#include <cerrno>
 #include <filesystem>
-#include <span>
 #include <vector>
 
 namespace {
@@ -37,10 +39,24 @@ const char* const ToolImageFolder = "editor/images/";
 constexpr QSize WindowSize(829, 358);
 constexpr QPoint WindowPosition(348, 156);
 constexpr int PowerUpButtonWidth = 26;
+// Names of new levels tried in one Save before it gives up: each one was taken between the count and the
+// write, so more than a few means something keeps creating them.
+constexpr int NewLevelNameAttempts = 100;
 
 QString FromLocal(const std::string& Text)
 {
     return QString::fromLocal8Bit(Text.data(), static_cast<qsizetype>(Text.size()));
+}
+
+// File names are kept as bytes and decoded only to be shown.
+QString ForDisplay(const std::string& Name)
+{
+    return QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size()));
+}
+
+QByteArray NameBytes(const std::string& Path)
+{
+    return QByteArray::fromStdString(std::filesystem::path(Path).filename().string());
 }
 
 void ShowError(const std::exception& E)
@@ -51,26 +67,18 @@ void ShowError(const std::exception& E)
 // How long "Saved ..." stays in the status line.
 constexpr int SavedMessageMs = 4000;
 
-const char* KindName(std::span<const TCatalogueEntry> Kinds, std::uint8_t Code)
-{
-    for (const TCatalogueEntry& Kind : Kinds)
-        if (Kind.Id == Code)
-            return Kind.Name;
-    return nullptr;
-}
-
 // "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed": the catalogue's names, the power-up's without the
 // catalogue's "PowerUp - " before it.
 QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell)
 {
     QStringList Parts;
     if (Cell.Brick != 0) {
-        const char* Name = KindName(BrickKinds(), Cell.Brick);
-        Parts << (Name ? QString::fromLatin1(Name) : QStringLiteral("Brick code %1").arg(Cell.Brick));
+        const TCatalogueEntry* Kind = BrickKindOf(Cell.Brick);
+        Parts << (Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("Brick code %1").arg(Cell.Brick));
     }
     if (Cell.PowerUp != 0) {
-        const char* Name = KindName(PowerUpKinds(), Cell.PowerUp);
-        QString Text = Name ? QString::fromLatin1(Name) : QStringLiteral("PowerUp code %1").arg(Cell.PowerUp);
+        const TCatalogueEntry* Kind = PowerUpKindOf(Cell.PowerUp);
+        QString Text = Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("PowerUp code %1").arg(Cell.PowerUp);
         if (Text.startsWith(QLatin1String("PowerUp - ")))
             Text.remove(0, 10);
         Parts << Text;
@@ -91,7 +99,7 @@ QString CountsText(const TLevelData& Level)
     for (const TLevelColumn& Column : Level.Cells)
         for (const TLevelCell& Cell : Column) {
             Bricks += Cell.Brick != 0;
-            Breakable += Cell.Brick >= 1 && Cell.Brick <= 9;
+            Breakable += IsBreakableBrick(Cell.Brick);
             PowerUps += Cell.PowerUp != 0;
         }
     return Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") + Counted(Breakable, "breakable", "breakable") +
@@ -296,7 +304,7 @@ void TMainForm::FormDestroy()
 void TMainForm::ListLevels()
 {
     for (const std::string& Name : ListLevelFolder(LevelFolder))
-        ui->lvLevels->addItem(FromLocal(Name));
+        ui->lvLevels->AddName(QByteArray::fromStdString(Name));
 }
 
 void TMainForm::showEvent(QShowEvent* Event)
@@ -363,27 +371,21 @@ void TMainForm::btnEraseClick()
 void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
 {
     TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
-    const TLevelCell Before = Cell;
-    if (FStep.Empty())
-        FStepErases = ui->btnErase->isChecked();
-    if (ui->btnErase->isChecked()) {
-        Cell = TLevelCell{};
-        FLevel.Changed = 1;
-    } else if (ui->btnDraw->isChecked()) {
-        if (FSelectedBrick != 0) {
-            Cell.Brick = FSelectedBrick;
-            FLevel.Changed = 1;
-        }
-        if (FSelectedPowerUp != 0 && Cell.Brick != 0) {
-            Cell.PowerUp = FSelectedPowerUp;
-            FLevel.Changed = 1;
-        }
-    }
+    const TPaintTool Tool = ui->btnErase->isChecked() ? TPaintTool::Erase
+                            : ui->btnDraw->isChecked() ? TPaintTool::Draw
+                                                       : TPaintTool::None;
+    const TPaintResult Result = ApplyPaintRule(Tool, FSelectedBrick, FSelectedPowerUp, Cell);
     CanSelect = true;
-    FStep.Record(ACol, ARow, Before, Cell);
+    if (FStep.Empty())
+        FStepErases = Tool == TPaintTool::Erase;
+    FStep.Record(ACol, ARow, Cell, Result.Cell);
+    const bool Differs = !(Cell == Result.Cell);
+    Cell = Result.Cell;
+    if (Result.Changed)
+        FLevel.Changed = 1;
     if (!FStepOpen)
         CommitStep();
-    if (!(Cell == Before)) {
+    if (Differs) {
         ShowCellStatus();
         ShowCounts();
     }
@@ -473,16 +475,19 @@ void TMainForm::ShowCounts()
 
 void TMainForm::ShowLevelName()
 {
-    ui->labLevel->setText(QStringLiteral("Level: ") + FromLocal(FLevel.FileName));
+    ui->labLevel->setText(QStringLiteral("Level: ") + ForDisplay(FLevel.FileName));
 }
 
 void TMainForm::LoadLevelByName(const std::string& Name)
 {
     const std::string Path = LevelFolder + Name;
+    // Taken before reading: a change made while the file is read then shows at the next Save.
+    const TFileIdentity Identity = FileIdentityOf(Path);
     TLevelData Loaded;
     LoadLevel(Path, Loaded);
     FLevel = Loaded;
     ClearHistory();
+    FFileIdentity = Identity;
     if (FLevel.Loaded == 1)
         ui->dgrdField->Invalidate();
     ShowCellStatus();
@@ -516,7 +521,7 @@ void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool 
     if (!Selected || !Item)
         return;
     const bool Opened = RunHandler([&] {
-        LoadLevelByName(Item->text().toLocal8Bit().toStdString());
+        LoadLevelByName(TLevelListView::NameOf(Item).toStdString());
         ShowLevelName();
     });
     // The list must not show one level while the editor holds another.
@@ -528,7 +533,7 @@ void TMainForm::SelectEditedLevelInList()
 {
     QListWidgetItem* Entry = nullptr;
     if (!FLevel.FileName.empty())
-        Entry = ui->lvLevels->FindCaption(FromLocal(std::filesystem::path(FLevel.FileName).filename().string()));
+        Entry = ui->lvLevels->FindName(NameBytes(FLevel.FileName));
     ui->lvLevels->SelectQuietly(Entry);
 }
 
@@ -538,6 +543,7 @@ void TMainForm::btnNewLevelClick()
         QuerySaveChanges();
         ClearLevel(FLevel);
         ClearHistory();
+        FFileIdentity = TFileIdentity{};
         ui->labLevel->setText(QStringLiteral("Level: New one"));
         ui->dgrdField->Invalidate();
         ShowCellStatus();
@@ -548,21 +554,63 @@ void TMainForm::btnNewLevelClick()
 void TMainForm::SaveCurrentLevel()
 {
     if (!FLevel.FileName.empty()) {
+        ConfirmOverwrite();
         SaveLevel(FLevel.FileName, FLevel);
     } else {
-        std::vector<std::string> Captions;
-        for (int Row = 0; Row < ui->lvLevels->count(); ++Row)
-            Captions.push_back(ui->lvLevels->item(Row)->text().toLocal8Bit().toStdString());
-        const std::string Path = NextLevelFileName(Captions, FGameDir);
-        SaveLevel(Path, FLevel);
-        ui->lvLevels->addItem(FromLocal(std::filesystem::path(Path).filename().string()));
+        SaveUnderNewName();
     }
+    RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
     ui->sbStatus->showMessage(QStringLiteral("Saved ") +
                                   FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
                               SavedMessageMs);
+}
+
+// Another editor, or the user, may have written the level since this editor read it: that work is not
+// replaced without a word. A file that has vanished loses nothing by being written again.
+void TMainForm::ConfirmOverwrite()
+{
+    const TFileIdentity OnDisk = FileIdentityOf(FLevel.FileName);
+    if (!OnDisk.Exists || OnDisk == FFileIdentity)
+        return;
+    if (AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) !=
+        TModalResult::Yes)
+        throw EAbort();
+}
+
+// The number is counted at the moment of saving, over the list and over the folder new levels go to:
+// the list may have been read from another folder, and others may have added levels since start-up.
+// The file is created only where no file of that name exists, so a name taken in between costs only a
+// retry with the next number.
+void TMainForm::SaveUnderNewName()
+{
+    std::vector<std::string> Taken;
+    for (const QByteArray& Name : ui->lvLevels->Names())
+        Taken.push_back(Name.toStdString());
+    for (std::string& Name : ListLevelFolder(FGameDir + LevelFolder))
+        Taken.push_back(std::move(Name));
+    for (int Attempt = 0; Attempt < NewLevelNameAttempts; ++Attempt) {
+        const std::string Path = NextLevelFileName(Taken, FGameDir);
+        if (SaveNewLevel(Path, FLevel)) {
+            ui->lvLevels->AddName(NameBytes(Path));
+            return;
+        }
+        Taken.push_back(NameBytes(Path).toStdString());
+    }
+    throw EInOutError(EEXIST);
+}
+
+void TMainForm::RememberFileIdentity()
+{
+    // The level is saved whatever happens here; a file whose state cannot be read is simply taken as
+    // changed by someone else at the next Save, which then asks.
+    try {
+        FFileIdentity = FileIdentityOf(FLevel.FileName);
+    } catch (const EInOutError&) {
+        FFileIdentity = TFileIdentity{};
+    }
 }
 
 void TMainForm::btnSaveLevelClick()
@@ -611,7 +659,7 @@ void TMainForm::menTestLevelClick()
         const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
         if (Error != 0)
             ShowPlainBox(ApplicationTitle(),
-                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + FromLocal(Executable) +
+                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
                              QLatin1Char('"'));
     });
 }

@@ -2,6 +2,7 @@
 
 #include "celldiff.h"
 #include "imagelist.h"
+#include "safefile.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
@@ -82,6 +83,9 @@ private:
     void ShowCellStatus();
     void ShowCounts();
     void SaveCurrentLevel();
+    void ConfirmOverwrite();
+    void SaveUnderNewName();
+    void RememberFileIdentity();
     void ShowLevelName();
     void LoadToolImages();
     void ListLevels();
@@ -97,6 +101,8 @@ private:
     bool FPlaced = false;
 
     TLevelData FLevel;
+    // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
+    TFileIdentity FFileIdentity;
     std::unique_ptr<TBrickList> FBricks;
     std::unique_ptr<TPowerUpList> FPowerUps;
     std::uint8_t FSelectedBrick = 0;
