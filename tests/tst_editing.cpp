@@ -350,6 +350,48 @@ private slots:
         QCOMPARE(E.CellStatus(), QStringLiteral("Column 1, Row 1: empty"));
     }
 
+    void statusLineSaysWhatAFileDidNotSayUntilTheNextEdit()
+    {
+        TGameDir Dir;
+        const std::string Damaged = Row("1.Z.2S") + "3.\r\n" + Row("..X") + EmptyRows(6);
+        WriteFile(Dir.Levels() / "damaged.txt", Damaged);
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.List->addItem("damaged.txt");
+        E.ClickEntry("damaged.txt");
+        const QString Notes = "damaged.txt: 2 unknown characters read as empty, row 1 is short, fewer than 10 rows";
+        QCOMPARE(E.Message(), Notes);
+        // Loading is as it always was.
+        TLevelData Read;
+        LoadLevel("data/levels/damaged.txt", Read);
+        QCOMPARE(E.Field(), QString::fromStdString(FormatLevel(Read)));
+        QCOMPARE(E.Form.Level().Changed, 0);
+
+        E.Grid->setFocus();
+        E.Key("Right"); // nothing chosen: no edit, the notes stay
+        QCOMPARE(E.Message(), Notes);
+        E.Key("4");
+        E.Key("Right");
+        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.CellStatus(), QStringLiteral("Column 2, Row 0: Brick 1, 2 Hits + Single Shot"));
+
+        Capture.Answers = {TModalResult::No};
+        E.ClickEntry("alpha.txt");
+        QCOMPARE(E.Message(), QString());
+        E.ClickEntry("damaged.txt");
+        QCOMPARE(E.Message(), Notes);
+        E.Key("Ctrl+N");
+        QCOMPARE(E.Message(), QString());
+        E.ClickEntry("alpha.txt");
+        E.ClickEntry("damaged.txt");
+        E.Key("Ctrl+S"); // the file is as the editor writes it now
+        QCOMPARE(E.Message(), QStringLiteral("Saved damaged.txt"));
+        E.ClickEntry("alpha.txt");
+        E.ClickEntry("damaged.txt");
+        QCOMPARE(E.Message(), QString());
+        QCOMPARE(Capture.Count(TMessageKind::Error), 0);
+    }
+
     void statusBarTakesItsHeightFromTheList()
     {
         TGameDir Dir;

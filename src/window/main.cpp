@@ -8,11 +8,13 @@
 #include "drawgrid.h"
 #include "elementkinds.h"
 #include "exceptions.h"
+#include "filenotes.h"
 #include "gamelaunch.h"
 #include "levelfolder.h"
 #include "levellistview.h"
 #include "paintrule.h"
 #include "palettebar.h"
+#include "safefile.h"
 #include "xProcs.h"
 
 #include <QAction>
@@ -66,6 +68,8 @@ void ShowError(const std::exception& E)
 
 // How long "Saved ..." stays in the status line.
 constexpr int SavedMessageMs = 4000;
+// A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
+constexpr std::size_t MaxCheckedFileSize = 1024 * 1024;
 
 // "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed": the catalogue's names, the power-up's without the
 // catalogue's "PowerUp - " before it.
@@ -408,6 +412,7 @@ void TMainForm::CommitStep()
 {
     FStep.Compact();
     if (!FStep.Empty()) {
+        ClearFileNotes();
         if (FStepErases)
             FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
         else
@@ -492,6 +497,42 @@ void TMainForm::LoadLevelByName(const std::string& Name)
         ui->dgrdField->Invalidate();
     ShowCellStatus();
     ShowCounts();
+    ShowFileNotes(Name, Path);
+}
+
+// What the file did not say stays in the status line until the next edit. The notes only inform: a file
+// that cannot be read a second time, or one far larger than any level, was opened all the same and shows
+// none.
+void TMainForm::ShowFileNotes(const std::string& Name, const std::string& Path)
+{
+    // Whatever the line said was about the level before.
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    std::string Bytes;
+    try {
+        TFileReader Reader(Path);
+        std::vector<char> Chunk(ReadChunkSize);
+        while (const std::size_t Count = Reader.Read(Chunk.data(), Chunk.size())) {
+            Bytes.append(Chunk.data(), Count);
+            if (Bytes.size() > MaxCheckedFileSize)
+                return;
+        }
+        Reader.Close();
+    } catch (const EInOutError&) {
+        return;
+    }
+    const std::string Summary = SummariseFileNotes(Name, LevelFileNotes(Bytes));
+    if (Summary.empty())
+        return;
+    ui->sbStatus->showMessage(FromLocal(Summary));
+    FShowingFileNotes = true;
+}
+
+void TMainForm::ClearFileNotes()
+{
+    if (FShowingFileNotes)
+        ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
 }
 
 bool TMainForm::QuerySaveChanges()
@@ -543,6 +584,8 @@ void TMainForm::btnNewLevelClick()
         QuerySaveChanges();
         ClearLevel(FLevel);
         ClearHistory();
+        ui->sbStatus->clearMessage();
+        FShowingFileNotes = false;
         FFileIdentity = TFileIdentity{};
         ui->labLevel->setText(QStringLiteral("Level: New one"));
         ui->dgrdField->Invalidate();
@@ -563,6 +606,7 @@ void TMainForm::SaveCurrentLevel()
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
+    FShowingFileNotes = false;
     ui->sbStatus->showMessage(QStringLiteral("Saved ") +
                                   FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
                               SavedMessageMs);

@@ -82,6 +82,8 @@ private:
     void ClearHistory();
     void ShowCellStatus();
     void ShowCounts();
+    void ShowFileNotes(const std::string& Name, const std::string& Path);
+    void ClearFileNotes();
     void SaveCurrentLevel();
     void ConfirmOverwrite();
     void SaveUnderNewName();
@@ -118,4 +120,5 @@ private:
     QLabel* labCounts = nullptr;
     int FHoverCol = -1;
     int FHoverRow = -1;
+    bool FShowingFileNotes = false;
 };
