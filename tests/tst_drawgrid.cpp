@@ -32,6 +32,8 @@ class TDrawGridTest : public QObject {
     TDrawGrid* FGrid = nullptr;
     QLineEdit* FOther = nullptr;
     TCells FSelected;
+    QStringList FStrokes; // "[" a stroke began, "]" it ended, "(c,r)" a selection
+    QStringList FHovers;
     TCells FDrawn;
     QList<TDrawGrid::TGridDrawState> FDrawnStates;
     QPoint FStart, FRefused, FBlurAt;
@@ -121,6 +123,7 @@ private slots:
         FGrid->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
             QCOMPARE(Sender, FGrid);
             FSelected << QPoint(ACol, ARow);
+            FStrokes << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow);
             CanSelect = QPoint(ACol, ARow) != FRefused;
             if (QPoint(ACol, ARow) == FBlurAt)
                 FOther->setFocus();
@@ -131,6 +134,12 @@ private slots:
             FDrawn << QPoint(ACol, ARow);
             FDrawnStates << State;
         });
+        FStrokes.clear();
+        FHovers.clear();
+        connect(FGrid, &TDrawGrid::StrokeBegan, this, [this] { FStrokes << "["; });
+        connect(FGrid, &TDrawGrid::StrokeEnded, this, [this] { FStrokes << "]"; });
+        connect(FGrid, &TDrawGrid::HoverCellChanged, this,
+                [this](int ACol, int ARow) { FHovers << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow); });
         FHost->show();
         FHost->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(FHost.get()));
@@ -291,6 +300,42 @@ private slots:
     }
     void handlerStopsTheSelection() { RunAndCompare(); }
 
+    // Every selection lies inside a stroke: a press until its release, one key move, one wheel notch.
+    void strokesFrameTheSelections_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("strokes");
+        QTest::newRow("a drag and its release") << "press 1 1; move 2 1; release 4 1" << "[ (1,1) (2,1) (3,1) (4,1) ]";
+        QTest::newRow("auto-steps stay in the press's stroke")
+            << "press 2 3; move @-10,60; tick; tick; release @-10,60" << "[ (2,3) (1,3) (0,3) ]";
+        QTest::newRow("each key move") << "key Right; key Down; key Up" << "[ (1,0) ] [ (1,1) ] [ (1,0) ]";
+        QTest::newRow("a key that moves nowhere begins nothing") << "key Left; key Ctrl+Home" << "";
+        QTest::newRow("each wheel notch") << "wheel -240" << "[ (0,1) ] [ (0,2) ]";
+        QTest::newRow("a key during a drag splits it")
+            << "press 1 1; key Right; move 3 2; release 3 2" << "[ (1,1) ] [ (2,1) ] [ (3,2) ]";
+        QTest::newRow("focus loss ends it") << "press 1 1; blur; move 2 1; release 2 1" << "[ (1,1) ]";
+        QTest::newRow("a double-click adds none") << "press 4 4; release 4 4; dclick 4 4; release 4 4" << "[ (4,4) ]";
+        QTest::newRow("a release elsewhere ends it") << "press 1 1; lostmove 2 1" << "[ (1,1) ]";
+        QTest::newRow("other buttons begin none") << "press:right 1 1; release:right 1 1" << "";
+    }
+    void strokesFrameTheSelections() {
+        QFETCH(QString, script);
+        QFETCH(QString, strokes);
+        Run(script);
+        QCOMPARE(FStrokes.join(' '), strokes);
+    }
+
+    void hoverReportsTheCellUnderThePointerAndSelectsNothing() {
+        QTest::mouseMove(FGrid, FGrid->CellRect(3, 3).center());
+        QTest::mouseMove(FGrid, FGrid->CellRect(3, 3).center() + QPoint(2, 2));
+        QTest::mouseMove(FGrid, FGrid->CellRect(4, 3).center());
+        QTest::mouseMove(FGrid, QPoint(0, 5)); // the border belongs to no cell
+        QTest::mouseMove(FGrid, FGrid->CellRect(5, 0).center());
+        QTest::mouseMove(FOther, FOther->rect().center());
+        QTRY_COMPARE(FHovers.join(' '), QStringLiteral("(3,3) (4,3) (-1,-1) (5,0) (-1,-1)"));
+        QCOMPARE(Describe(FSelected), QString());
+        QCOMPARE(Current(), QPoint(0, 0));
+    }
+
     void focusChangesSelectNothing() {
         Run("start 4 2");
         QTest::keyClick(FGrid, Qt::Key_Tab);
@@ -317,6 +362,16 @@ private slots:
         std::sort(FDrawn.begin(), FDrawn.end(), [](QPoint A, QPoint B) { return std::pair(A.y(), A.x()) < std::pair(B.y(), B.x()); });
         FDrawn.erase(std::unique(FDrawn.begin(), FDrawn.end()), FDrawn.end());
         QCOMPARE(Describe(FDrawn), Describe(expected));
+    }
+
+    void invalidateCellsRepaintsJustThoseCells() {
+        QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
+        QCoreApplication::processEvents();
+        FDrawn.clear();
+        FGrid->InvalidateCells({{2, 2}, {3, 2}, {2, 3}, {19, 9}, {7, 0}, {20, 0}});
+        QCoreApplication::processEvents();
+        std::sort(FDrawn.begin(), FDrawn.end(), [](QPoint A, QPoint B) { return std::pair(A.y(), A.x()) < std::pair(B.y(), B.x()); });
+        QCOMPARE(Describe(FDrawn), Describe({{7, 0}, {2, 2}, {3, 2}, {2, 3}, {19, 9}}));
     }
 
     void renderedLinesBorderCellsAndFocusFrame_data() {

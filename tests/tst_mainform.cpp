@@ -1,86 +1,19 @@
 // The editor window as a user drives it: start-up, palettes, painting, drawing, level commands, test run.
-#include "drawgrid.h"
-#include "levellistview.h"
-#include "main.h"
-#include "messagecapture.h"
-#include "palettebar.h"
+#include "editorharness.h"
 #include "safefile.h"
 #include "xProcs.h"
 
-#include <QLabel>
 #include <QProcess>
-#include <QToolButton>
-#include <QtTest>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <chrono>
 #include <csignal>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <optional>
-#include <sstream>
-
-namespace fs = std::filesystem;
 
 namespace {
-
-std::string Row(const std::string& Pairs)
-{
-    return Pairs + std::string(40 - Pairs.size(), '.') + "\r\n";
-}
-
-std::string EmptyRows(int Count)
-{
-    std::string Rows;
-    for (int I = 0; I < Count; ++I)
-        Rows += Row("");
-    return Rows;
-}
-
-std::string ReadFile(const fs::path& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
-void WriteFile(const fs::path& Path, const std::string& Bytes)
-{
-    std::ofstream(Path, std::ios::binary) << Bytes;
-}
-
-// A game directory of its own for each test, made the current directory as the editor expects:
-// the built pictures, and three small levels.
-class TGameDir {
-public:
-    explicit TGameDir(const std::vector<std::string>& Without = {})
-    {
-        const fs::path Built = fs::path(qEnvironmentVariable("ZOLVANE_GAME_DIR").toStdString()) / "editor/images";
-        fs::create_directories(Path() / "editor/images");
-        for (const auto& Entry : fs::directory_iterator(Built))
-            if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
-                fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
-        fs::create_directories(Levels());
-        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
-        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
-        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
-        FOldDir = fs::current_path();
-        fs::current_path(Path());
-    }
-    ~TGameDir() { fs::current_path(FOldDir); }
-
-    fs::path Path() const { return FDir.path().toStdString(); }
-    fs::path Levels() const { return Path() / "data/levels"; }
-    QString Native() const { return FDir.path(); }
-
-private:
-    QTemporaryDir FDir;
-    fs::path FOldDir;
-};
 
 // Makes a folder the current directory for its lifetime.
 class TCurrentDir {
@@ -111,73 +44,11 @@ QStringList Listing(const fs::path& Folder)
     return Names;
 }
 
-// The window, shown and focused, with its controls at hand.
-struct TEditor {
-    TMainForm Form;
-    TDrawGrid* Grid;
-    TLevelListView* List;
-    QLabel* Label;
-
-    explicit TEditor(const TGameDir& Dir) : Form(Dir.Native())
-    {
-        Grid = Form.findChild<TDrawGrid*>("dgrdField");
-        List = Form.findChild<TLevelListView*>("lvLevels");
-        Label = Form.findChild<QLabel*>("labLevel");
-        Form.show();
-        Form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&Form));
-    }
-
-    TPaletteToolBar* Palette(const char* Name) { return Form.findChild<TPaletteToolBar*>(Name); }
-    QToolButton* Button(const char* Name) { return Form.findChild<QToolButton*>(Name); }
-
-    TPaletteButton* BrickButton(int Code) { return Find<TBrickItem>("tbBricks", Code); }
-    TPaletteButton* PowerUpButton(int Code) { return Find<TPowerUpItem>("tbPowerUps", Code); }
-
-    template <class TItem>
-    TPaletteButton* Find(const char* Palette, int Code)
-    {
-        for (TPaletteButton* B : this->Palette(Palette)->Buttons())
-            if (std::any_cast<const TItem*>(B->Tag)->Id == Code)
-                return B;
-        return nullptr;
-    }
-
-    void Click(QAbstractButton* B) { QTest::mouseClick(B, Qt::LeftButton); }
-    void ClickCell(int Col, int Row) { QTest::mouseClick(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
-    void ClickEntry(const QString& Caption)
-    {
-        QListWidgetItem* Item = List->FindCaption(Caption);
-        QVERIFY(Item);
-        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(Item).center());
-    }
-    void ClickRow(int Row)
-    {
-        QVERIFY(List->item(Row));
-        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(List->item(Row)).center());
-    }
-    int SelectedRow() const { return List->Selected() ? List->row(List->Selected()) : -1; }
-    TLevelCell Cell(int Col, int Row) const { return Form.Level().Cells[Col][Row]; }
-    QString Selected() const { return List->Selected() ? List->Selected()->text() : QStringLiteral("<none>"); }
-    QStringList Entries() const
-    {
-        QStringList Names;
-        for (int I = 0; I < List->count(); ++I)
-            Names << List->item(I)->text();
-        return Names;
-    }
-};
-
 // The game is started detached: nothing is left for the editor to reap.
 bool NoChildLeft()
 {
     errno = 0;
     return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
-}
-
-QString CellText(const TLevelCell& Cell)
-{
-    return QStringLiteral("(%1, %2)").arg(Cell.Brick).arg(Cell.PowerUp);
 }
 
 } // namespace

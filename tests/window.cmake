@@ -1,7 +1,9 @@
 zolvane_add_test(NAME tst_application SOURCES tst_application.cpp messagecapture.h LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolvane_toolkit)
-zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp messagecapture.h LIBS zolvane_window)
+zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
+zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_editing zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)

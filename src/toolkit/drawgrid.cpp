@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -39,6 +40,7 @@ TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Every pixel is painted by the border, the lines or a cell, so Qt need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     FAutoStepTimer = new QTimer(this);
     FAutoStepTimer->setObjectName(QStringLiteral("AutoStepTimer"));
     FAutoStepTimer->setInterval(AutoStepIntervalMs);
@@ -84,6 +86,20 @@ void TDrawGrid::InvalidateCell(int ACol, int ARow)
     const QRect Rect = CellRect(ACol, ARow);
     if (!Rect.isEmpty())
         update(Rect);
+}
+
+// Each cell's rectangle reaches over the lines right of and below it, so that neighbours join into a few
+// large rectangles: a region of hundreds of small ones makes both the union and the painting slow.
+void TDrawGrid::InvalidateCells(const QList<QPoint>& Cells)
+{
+    QRegion Dirty;
+    for (const QPoint& Cell : Cells) {
+        const QRect Rect = CellRect(Cell.x(), Cell.y());
+        if (!Rect.isEmpty())
+            Dirty += Rect.adjusted(0, 0, LineWidth, LineWidth);
+    }
+    if (!Dirty.isEmpty())
+        update(Dirty);
 }
 
 void TDrawGrid::Invalidate()
@@ -143,6 +159,7 @@ bool TDrawGrid::SelectCell(int ACol, int ARow)
     FRow = ARow;
     update(Left);
     update(CellRect(FCol, FRow));
+    emit CurrentCellChanged(FCol, FRow);
     return true;
 }
 
@@ -220,6 +237,42 @@ void TDrawGrid::EndSelecting()
     FSelecting = false;
     if (FAutoStepTimer)
         FAutoStepTimer->stop();
+    EndStroke();
+}
+
+void TDrawGrid::BeginStroke()
+{
+    EndStroke();
+    FInStroke = true;
+    emit StrokeBegan();
+}
+
+void TDrawGrid::EndStroke()
+{
+    if (!FInStroke)
+        return;
+    FInStroke = false;
+    emit StrokeEnded();
+}
+
+// A key or wheel selection is a stroke of its own. During a drag it splits the drag's stroke, and the drag
+// goes on in a new one.
+void TDrawGrid::SelectAsOwnStroke(int ACol, int ARow)
+{
+    const bool Dragging = FSelecting;
+    BeginStroke();
+    SelectCell(ACol, ARow);
+    EndStroke();
+    if (Dragging && FSelecting)
+        BeginStroke();
+}
+
+void TDrawGrid::SetHoverCell(const TCellHit& Hit)
+{
+    if (Hit.Valid == FHover.Valid && (!Hit.Valid || (Hit.Col == FHover.Col && Hit.Row == FHover.Row)))
+        return;
+    FHover = Hit;
+    emit HoverCellChanged(Hit.Valid ? Hit.Col : -1, Hit.Valid ? Hit.Row : -1);
 }
 
 void TDrawGrid::paintEvent(QPaintEvent* Event)
@@ -298,6 +351,7 @@ void TDrawGrid::mousePressEvent(QMouseEvent* Event)
         return;
     FSelecting = true;
     FLastPointer = Event->position().toPoint();
+    BeginStroke();
     SelectCell(Hit.Col, Hit.Row);
 }
 
@@ -314,6 +368,7 @@ void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event)
 void TDrawGrid::mouseMoveEvent(QMouseEvent* Event)
 {
     Event->accept();
+    SetHoverCell(CellAt(Event->position().toPoint()));
     if (!FSelecting)
         return;
     // The release went elsewhere (a dialog, another application): the stroke is over.
@@ -329,10 +384,13 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event)
     Event->accept();
     if (Event->button() != Qt::LeftButton || !FSelecting)
         return;
-    EndSelecting();
+    // The stroke stays open for the release's own selections.
+    FSelecting = false;
+    FAutoStepTimer->stop();
     const TCellHit Hit = CellAt(Event->position().toPoint());
     if (Hit.Valid)
         StrokeTo(Hit);
+    EndStroke();
 }
 
 void TDrawGrid::keyPressEvent(QKeyEvent* Event)
@@ -381,7 +439,7 @@ void TDrawGrid::keyPressEvent(QKeyEvent* Event)
     C = std::clamp(C, 0, LastCol);
     R = std::clamp(R, 0, LastRow);
     if (C != FCol || R != FRow)
-        SelectCell(C, R);
+        SelectAsOwnStroke(C, R);
 }
 
 // One row per notch; finer deltas from touchpads add up to a notch first.
@@ -406,7 +464,7 @@ void TDrawGrid::wheelEvent(QWheelEvent* Event)
             FWheelRemainder = 0;
             break;
         }
-        SelectCell(FCol, R);
+        SelectAsOwnStroke(FCol, R);
     }
 }
 
@@ -430,5 +488,12 @@ void TDrawGrid::focusOutEvent(QFocusEvent* Event)
 void TDrawGrid::hideEvent(QHideEvent* Event)
 {
     EndSelecting();
+    SetHoverCell({});
     QWidget::hideEvent(Event);
+}
+
+void TDrawGrid::leaveEvent(QEvent* Event)
+{
+    SetHoverCell({});
+    QWidget::leaveEvent(Event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFlags>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QWidget>
@@ -12,6 +13,11 @@ class QTimer;
 
 // An owner-drawn grid of equal cells with one current cell. It never scrolls: the widget is exactly as
 // large as its cells. The owner draws the cells and decides, cell by cell, whether a selection may happen.
+//
+// Selections come in strokes, so that an owner can treat them as one step: a left press and everything its
+// drag selects until the release (or until the focus is lost or a double-click ends it), one key move, one
+// wheel notch. StrokeBegan comes before a stroke's first selection and StrokeEnded after its last; every
+// selection lies inside a stroke.
 class TDrawGrid : public QWidget {
     Q_OBJECT
 public:
@@ -37,12 +43,23 @@ public:
     // The cell's rectangle in widget coordinates, without the grid lines; empty outside the grid.
     QRect CellRect(int ACol, int ARow) const;
     void InvalidateCell(int ACol, int ARow);
+    // One repaint for many cells, however they lie.
+    void InvalidateCells(const QList<QPoint>& Cells);
     void Invalidate();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
 
     static constexpr int AutoStepIntervalMs = 60;
+
+signals:
+    void StrokeBegan();
+    void StrokeEnded();
+    // After a selection has moved the current cell.
+    void CurrentCellChanged(int ACol, int ARow);
+    // The cell under the pointer, whether or not a button is held; (-1, -1) when the pointer is over no cell.
+    // Hovering never selects.
+    void HoverCellChanged(int ACol, int ARow);
 
 protected:
     void paintEvent(QPaintEvent* Event) override;
@@ -55,6 +72,7 @@ protected:
     void focusInEvent(QFocusEvent* Event) override;
     void focusOutEvent(QFocusEvent* Event) override;
     void hideEvent(QHideEvent* Event) override;
+    void leaveEvent(QEvent* Event) override;
 
 private:
     struct TCellHit {
@@ -72,6 +90,10 @@ private:
     void DragTo(const QPoint& WidgetPos);
     void AutoStep();
     void EndSelecting();
+    void BeginStroke();
+    void EndStroke();
+    void SelectAsOwnStroke(int ACol, int ARow);
+    void SetHoverCell(const TCellHit& Hit);
     void PaintCell(QPainter& Canvas, int ACol, int ARow);
 
     int FColCount = 20;
@@ -83,6 +105,8 @@ private:
 
     // Left button pressed on a cell and not yet released: moves and the auto-step select cells.
     bool FSelecting = false;
+    bool FInStroke = false;
+    TCellHit FHover;
     // Where the last press or move of the stroke was, inside the widget or not.
     QPoint FLastPointer;
     int FWheelRemainder = 0;

@@ -3,19 +3,28 @@
 #include "ui_main.h"
 
 #include "application.h"
+#include "cellcommands.h"
 #include "dialogs.h"
 #include "drawgrid.h"
+#include "elementkinds.h"
 #include "exceptions.h"
+#include "filenotes.h"
 #include "gamelaunch.h"
 #include "levelfolder.h"
 #include "levellistview.h"
+#include "paintrule.h"
 #include "palettebar.h"
+#include "safefile.h"
 #include "xProcs.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeySequence>
+#include <QLabel>
 #include <QPainter>
+#include <QStatusBar>
 
 #include <cerrno>
 #include <filesystem>
@@ -26,6 +35,12 @@ namespace {
 const char* const LevelFolder = "data/levels/";
 const char* const GameExecutable = "zolvane.exe";
 const char* const TestFileName = "test.lvl";
+const char* const ToolImageFolder = "editor/images/";
+
+// The window's outer size and place at start, frame included.
+constexpr QSize WindowSize(829, 358);
+constexpr QPoint WindowPosition(348, 156);
+constexpr int PowerUpButtonWidth = 26;
 // Names of new levels tried in one Save before it gives up: each one was taken between the count and the
 // write, so more than a few means something keeps creating them.
 constexpr int NewLevelNameAttempts = 100;
@@ -51,6 +66,50 @@ void ShowError(const std::exception& E)
     ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
 }
 
+// How long "Saved ..." stays in the status line.
+constexpr int SavedMessageMs = 4000;
+// A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
+constexpr std::size_t MaxCheckedFileSize = 1024 * 1024;
+
+// "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed": the catalogue's names, the power-up's without the
+// catalogue's "PowerUp - " before it.
+QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell)
+{
+    QStringList Parts;
+    if (Cell.Brick != 0) {
+        const TCatalogueEntry* Kind = BrickKindOf(Cell.Brick);
+        Parts << (Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("Brick code %1").arg(Cell.Brick));
+    }
+    if (Cell.PowerUp != 0) {
+        const TCatalogueEntry* Kind = PowerUpKindOf(Cell.PowerUp);
+        QString Text = Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("PowerUp code %1").arg(Cell.PowerUp);
+        if (Text.startsWith(QLatin1String("PowerUp - ")))
+            Text.remove(0, 10);
+        Parts << Text;
+    }
+    const QString What = Parts.isEmpty() ? QStringLiteral("empty") : Parts.join(QStringLiteral(" + "));
+    return QStringLiteral("Column %1, Row %2: %3").arg(ACol).arg(ARow).arg(What);
+}
+
+QString Counted(int Count, const char* One, const char* Many)
+{
+    return QStringLiteral("%1 %2").arg(Count).arg(QLatin1String(Count == 1 ? One : Many));
+}
+
+// "37 bricks, 31 breakable, 6 power-ups": breakable are the ordinary bricks, not the fixed one.
+QString CountsText(const TLevelData& Level)
+{
+    int Bricks = 0, Breakable = 0, PowerUps = 0;
+    for (const TLevelColumn& Column : Level.Cells)
+        for (const TLevelCell& Cell : Column) {
+            Bricks += Cell.Brick != 0;
+            Breakable += IsBreakableBrick(Cell.Brick);
+            PowerUps += Cell.PowerUp != 0;
+        }
+    return Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") + Counted(Breakable, "breakable", "breakable") +
+           QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
+}
+
 } // namespace
 
 TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Parent), ui(new Ui::TMainForm)
@@ -66,7 +125,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     setFont(Font);
     ui->tbBricks->SetImages(&ilBricks);
     ui->tbPowerUps->SetImages(&ilPowerUps);
-    ui->tbPowerUps->SetButtonWidth(26);
+    ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
 
     connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
@@ -74,12 +133,31 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
     connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
     connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
+    connect(ui->menNewLevel, &QAction::triggered, this, [this] { btnNewLevelClick(); });
     connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
     connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
     connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
+    connect(ui->menUndo, &QAction::triggered, this, [this] { RunHandler([&] { menUndoClick(); }); });
+    connect(ui->menRedo, &QAction::triggered, this, [this] { RunHandler([&] { menRedoClick(); }); });
+    connect(&FHistory, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
+        ui->menUndo->setText(Step.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + Step);
+    });
+    connect(&FHistory, &QUndoStack::redoTextChanged, ui->menRedo, [this](const QString& Step) {
+        ui->menRedo->setText(Step.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + Step);
+    });
 
     ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
         RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
+    });
+    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, [this] { RunHandler([&] { dgrdFieldStrokeBegan(); }); });
+    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, [this] { RunHandler([&] { dgrdFieldStrokeEnded(); }); });
+    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, [this] { RunHandler([&] { ShowCellStatus(); }); });
+    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, [this](int ACol, int ARow) {
+        FHoverCol = ACol;
+        FHoverRow = ARow;
+        RunHandler([&] { ShowCellStatus(); });
     });
     ui->dgrdField->SetOnDrawCell(
         [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
@@ -93,33 +171,111 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     });
     setTabOrder(ui->dgrdField, ui->lvLevels);
 
+    labCell = new QLabel(ui->sbStatus);
+    labCell->setObjectName(QStringLiteral("labCell"));
+    labCounts = new QLabel(ui->sbStatus);
+    labCounts->setObjectName(QStringLiteral("labCounts"));
+    ui->sbStatus->addWidget(labCell, 1);
+    ui->sbStatus->addPermanentWidget(labCounts);
+
     FormCreate();
+    CreateShortcuts();
+    ShowCellStatus();
+    ShowCounts();
     ui->dgrdField->setFocus();
+}
+
+// Every command's key works wherever the focus is in the window. None of them is a key the grid or the
+// level list moves with, and a widget that takes text would get its keys first through Qt's shortcut
+// override.
+void TMainForm::CreateShortcuts()
+{
+    ui->menNewLevel->setShortcut(QKeySequence::New);
+    ui->menSave->setShortcut(QKeySequence::Save);
+    ui->menTestLevel->setShortcut(Qt::Key_F5);
+    ui->menExit->setShortcut(Qt::CTRL | Qt::Key_Q);
+    ui->menUndo->setShortcut(QKeySequence::Undo);
+    ui->menRedo->setShortcuts({Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y});
+    addActions({ui->menNewLevel, ui->menSave, ui->menTestLevel, ui->menExit, ui->menUndo, ui->menRedo});
+
+    QAction* Draw = AddKeyAction("actDraw", QStringLiteral("Draw"), Qt::Key_D, [this] { ui->btnDraw->click(); });
+    QAction* Erase = AddKeyAction("actErase", QStringLiteral("Erase"), Qt::Key_E, [this] { ui->btnErase->click(); });
+    for (std::uint8_t Code = 1; Code <= 10; ++Code) {
+        const int Digit = Code % 10;
+        AddKeyAction(qPrintable(QStringLiteral("actBrick%1").arg(Code)), QString(), Qt::Key(Qt::Key_0 + Digit),
+                     [this, Code] { ClickPaletteButton<TBrickItem>(ui->tbBricks, Code); });
+    }
+    for (std::uint8_t Code = 1; Code <= 6; ++Code)
+        AddKeyAction(qPrintable(QStringLiteral("actPowerUp%1").arg(Code)), QString(),
+                     QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code)),
+                     [this, Code] { ClickPaletteButton<TPowerUpItem>(ui->tbPowerUps, Code); });
+
+    const auto Hint = [](QToolButton* Button, const QAction* Action) {
+        Button->setToolTip(Action->text() + QStringLiteral(" (") +
+                           Action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    };
+    Hint(ui->btnNewLevel, ui->menNewLevel);
+    Hint(ui->btnSaveLevel, ui->menSave);
+    Hint(ui->btnExec, ui->menTestLevel);
+    Hint(ui->btnDraw, Draw);
+    Hint(ui->btnErase, Erase);
+}
+
+QAction* TMainForm::AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key,
+                                 std::function<void()> Handler)
+{
+    auto* Action = new QAction(Text, this);
+    Action->setObjectName(QLatin1String(Name));
+    Action->setShortcut(Key);
+    Action->setShortcutContext(Qt::WindowShortcut);
+    connect(Action, &QAction::triggered, this, [Handler = std::move(Handler)] { RunHandler(Handler); });
+    addAction(Action);
+    return Action;
+}
+
+// A key for a palette button is a click on it, toggle first and all, so that a second press un-chooses.
+template <class TItem> void TMainForm::ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code)
+{
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (std::any_cast<const TItem*>(Button->Tag)->Id == Code) {
+            Button->click();
+            return;
+        }
 }
 
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // The grid reports its hiding while the base class takes the window down, when ui is gone already.
+    disconnect(ui->dgrdField, nullptr, this, nullptr);
 }
 
 void TMainForm::LoadToolImages()
 {
     // The tool pictures are decoration: a missing one leaves its button with a caption instead. They keep
     // their transparent background, so they do not go through an opaque image list.
-    const char* const Files[] = {"tool_erase.bmp", "tool_draw.bmp", "tool_new.bmp", "tool_save.bmp", "tool_run.bmp"};
-    QToolButton* const Buttons[] = {ui->btnErase, ui->btnDraw, ui->btnNewLevel, ui->btnSaveLevel, ui->btnExec};
-    for (int Index = 0; Index < 5; ++Index) {
-        const QImage Picture(QStringLiteral("editor/images/") + QLatin1String(Files[Index]));
+    struct TToolPicture {
+        const char* File;
+        QToolButton* Button;
+        QAction* Action; // the menu item that shows the same picture, if any
+    };
+    const TToolPicture Pictures[] = {
+        {"tool_erase.bmp", ui->btnErase, nullptr},
+        {"tool_draw.bmp", ui->btnDraw, nullptr},
+        {"tool_new.bmp", ui->btnNewLevel, ui->menNewLevel},
+        {"tool_save.bmp", ui->btnSaveLevel, ui->menSave},
+        {"tool_run.bmp", ui->btnExec, ui->menTestLevel},
+    };
+    for (const TToolPicture& Tool : Pictures) {
+        const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));
         if (Picture.isNull()) {
-            Buttons[Index]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            Tool.Button->setToolButtonStyle(Qt::ToolButtonTextOnly);
             continue;
         }
         const QIcon Icon(QPixmap::fromImage(Picture));
-        Buttons[Index]->setIcon(Icon);
-        if (Index == 3)
-            ui->menSave->setIcon(Icon);
-        if (Index == 4)
-            ui->menTestLevel->setIcon(Icon);
+        Tool.Button->setIcon(Icon);
+        if (Tool.Action)
+            Tool.Action->setIcon(Icon);
     }
 }
 
@@ -163,8 +319,8 @@ void TMainForm::showEvent(QShowEvent* Event)
     // The outer size includes the window manager's frame, which is known only once the window is shown.
     FPlaced = true;
     const QSize Frame = frameGeometry().size() - geometry().size();
-    resize(829 - Frame.width(), 358 - Frame.height());
-    move(348, 156);
+    resize(WindowSize - Frame);
+    move(WindowPosition);
 }
 
 // Palettes and tools
@@ -219,20 +375,73 @@ void TMainForm::btnEraseClick()
 void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
 {
     TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
-    if (ui->btnErase->isChecked()) {
-        Cell = TLevelCell{};
-        FLevel.Changed = 1;
-    } else if (ui->btnDraw->isChecked()) {
-        if (FSelectedBrick != 0) {
-            Cell.Brick = FSelectedBrick;
-            FLevel.Changed = 1;
-        }
-        if (FSelectedPowerUp != 0 && Cell.Brick != 0) {
-            Cell.PowerUp = FSelectedPowerUp;
-            FLevel.Changed = 1;
-        }
-    }
+    const TPaintTool Tool = ui->btnErase->isChecked() ? TPaintTool::Erase
+                            : ui->btnDraw->isChecked() ? TPaintTool::Draw
+                                                       : TPaintTool::None;
+    const TPaintResult Result = ApplyPaintRule(Tool, FSelectedBrick, FSelectedPowerUp, Cell);
     CanSelect = true;
+    if (FStep.Empty())
+        FStepErases = Tool == TPaintTool::Erase;
+    FStep.Record(ACol, ARow, Cell, Result.Cell);
+    const bool Differs = !(Cell == Result.Cell);
+    Cell = Result.Cell;
+    if (Result.Changed)
+        FLevel.Changed = 1;
+    if (!FStepOpen)
+        CommitStep();
+    if (Differs) {
+        ShowCellStatus();
+        ShowCounts();
+    }
+}
+
+void TMainForm::dgrdFieldStrokeBegan()
+{
+    CommitStep();
+    FStepOpen = true;
+}
+
+void TMainForm::dgrdFieldStrokeEnded()
+{
+    FStepOpen = false;
+    CommitStep();
+}
+
+// The step so far goes into the history, unless it changed no cell's value.
+void TMainForm::CommitStep()
+{
+    FStep.Compact();
+    if (!FStep.Empty()) {
+        ClearFileNotes();
+        if (FStepErases)
+            FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else
+            FHistory.push(new TPaintCommand(FLevel, ui->dgrdField, std::move(FStep)));
+    }
+    FStep.Clear();
+}
+
+void TMainForm::ClearHistory()
+{
+    FStep.Clear();
+    FHistory.clear();
+}
+
+// Undo and Redo during a drag first close what the drag has done so far, which the drag then goes on from.
+void TMainForm::menUndoClick()
+{
+    CommitStep();
+    FHistory.undo();
+    ShowCellStatus();
+    ShowCounts();
+}
+
+void TMainForm::menRedoClick()
+{
+    CommitStep();
+    FHistory.redo();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
@@ -250,6 +459,23 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
             Canvas.drawImage(Rect.topLeft() + QPoint(7, 7), Item->Bitmap);
 }
 
+// The status line: the cell under the pointer, or the current cell while the pointer is elsewhere, and
+// the level's counts.
+void TMainForm::ShowCellStatus()
+{
+    const bool Hovering = FHoverCol >= 0 && FHoverRow >= 0;
+    const int ACol = Hovering ? FHoverCol : ui->dgrdField->Col();
+    const int ARow = Hovering ? FHoverRow : ui->dgrdField->Row();
+    if (ACol >= LevelColumns || ARow >= LevelRows)
+        return;
+    labCell->setText(CellStatusText(ACol, ARow, FLevel.Cells[ACol][ARow]));
+}
+
+void TMainForm::ShowCounts()
+{
+    labCounts->setText(CountsText(FLevel));
+}
+
 // Level commands
 
 void TMainForm::ShowLevelName()
@@ -265,9 +491,48 @@ void TMainForm::LoadLevelByName(const std::string& Name)
     TLevelData Loaded;
     LoadLevel(Path, Loaded);
     FLevel = Loaded;
+    ClearHistory();
     FFileIdentity = Identity;
     if (FLevel.Loaded == 1)
         ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
+    ShowFileNotes(Name, Path);
+}
+
+// What the file did not say stays in the status line until the next edit. The notes only inform: a file
+// that cannot be read a second time, or one far larger than any level, was opened all the same and shows
+// none.
+void TMainForm::ShowFileNotes(const std::string& Name, const std::string& Path)
+{
+    // Whatever the line said was about the level before.
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    std::string Bytes;
+    try {
+        TFileReader Reader(Path);
+        std::vector<char> Chunk(ReadChunkSize);
+        while (const std::size_t Count = Reader.Read(Chunk.data(), Chunk.size())) {
+            Bytes.append(Chunk.data(), Count);
+            if (Bytes.size() > MaxCheckedFileSize)
+                return;
+        }
+        Reader.Close();
+    } catch (const EInOutError&) {
+        return;
+    }
+    const std::string Summary = SummariseFileNotes(Name, LevelFileNotes(Bytes));
+    if (Summary.empty())
+        return;
+    ui->sbStatus->showMessage(FromLocal(Summary));
+    FShowingFileNotes = true;
+}
+
+void TMainForm::ClearFileNotes()
+{
+    if (FShowingFileNotes)
+        ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
 }
 
 bool TMainForm::QuerySaveChanges()
@@ -318,9 +583,14 @@ void TMainForm::btnNewLevelClick()
     RunHandler([&] {
         QuerySaveChanges();
         ClearLevel(FLevel);
+        ClearHistory();
+        ui->sbStatus->clearMessage();
+        FShowingFileNotes = false;
         FFileIdentity = TFileIdentity{};
         ui->labLevel->setText(QStringLiteral("Level: New one"));
         ui->dgrdField->Invalidate();
+        ShowCellStatus();
+        ShowCounts();
     });
 }
 
@@ -336,6 +606,10 @@ void TMainForm::SaveCurrentLevel()
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
+    FShowingFileNotes = false;
+    ui->sbStatus->showMessage(QStringLiteral("Saved ") +
+                                  FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
+                              SavedMessageMs);
 }
 
 // Another editor, or the user, may have written the level since this editor read it: that work is not
@@ -426,7 +700,7 @@ void TMainForm::menTestLevelClick()
 #ifdef _WIN32
         Owner = reinterpret_cast<void*>(winId());
 #endif
-        const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
+        const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
         if (Error != 0)
             ShowPlainBox(ApplicationTitle(),
                          FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +

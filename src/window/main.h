@@ -1,15 +1,21 @@
 #pragma once
 
+#include "celldiff.h"
 #include "imagelist.h"
 #include "safefile.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
+#include <QUndoStack>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
+class QAction;
+class QKeySequence;
+class QLabel;
 class QListWidgetItem;
 class TDrawGrid;
 class TLevelListView;
@@ -35,6 +41,8 @@ public:
     const TPowerUpList& PowerUps() const { return *FPowerUps; }
     // The game's directory, ending with a path separator.
     const std::string& GameDir() const { return FGameDir; }
+    // The edits that Undo and Redo step through.
+    const QUndoStack& History() const { return FHistory; }
 
     // Event handlers, named after the control and the event.
     void FormCreate();
@@ -52,6 +60,10 @@ public:
     void dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
     void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
+    void dgrdFieldStrokeBegan();
+    void dgrdFieldStrokeEnded();
+    void menUndoClick();
+    void menRedoClick();
 
     void ReleaseToolBarButtons(TPaletteToolBar* ToolBar);
     void LoadLevelByName(const std::string& Name);
@@ -63,6 +75,15 @@ protected:
 
 private:
     template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
+    template <class TItem> void ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code);
+    void CreateShortcuts();
+    QAction* AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key, std::function<void()> Handler);
+    void CommitStep();
+    void ClearHistory();
+    void ShowCellStatus();
+    void ShowCounts();
+    void ShowFileNotes(const std::string& Name, const std::string& Path);
+    void ClearFileNotes();
     void SaveCurrentLevel();
     void ConfirmOverwrite();
     void SaveUnderNewName();
@@ -73,8 +94,11 @@ private:
     void SelectEditedLevelInList();
 
     std::unique_ptr<Ui::TMainForm> ui;
-    TImageList ilBricks{15, 9};
-    TImageList ilPowerUps{23, 11};
+    // The smallest pictures the palettes take.
+    static constexpr int BrickImageWidth = 15, BrickImageHeight = 9;
+    static constexpr int PowerUpImageWidth = 23, PowerUpImageHeight = 11;
+    TImageList ilBricks{BrickImageWidth, BrickImageHeight};
+    TImageList ilPowerUps{PowerUpImageWidth, PowerUpImageHeight};
     std::string FGameDir;
     bool FPlaced = false;
 
@@ -85,4 +109,16 @@ private:
     std::unique_ptr<TPowerUpList> FPowerUps;
     std::uint8_t FSelectedBrick = 0;
     std::uint8_t FSelectedPowerUp = 0;
+
+    // The history, and the step being made: the cells the open stroke has changed so far.
+    QUndoStack FHistory;
+    TCellDiff FStep;
+    bool FStepOpen = false;
+    bool FStepErases = false;
+
+    QLabel* labCell = nullptr;
+    QLabel* labCounts = nullptr;
+    int FHoverCol = -1;
+    int FHoverRow = -1;
+    bool FShowingFileNotes = false;
 };
