@@ -32,7 +32,8 @@ class TDrawGridTest : public QObject {
     TDrawGrid* FGrid = nullptr;
     QLineEdit* FOther = nullptr;
     TCells FSelected;
-    QStringList FStrokes; // "[" a stroke began, "]" it ended, "(c,r)" a selection
+    QStringList FStrokes; // "[" a stroke began, "]" it ended, "x" it was cancelled, "(c,r)" a selection
+    QStringList FSources; // per selection: "pointer" or "key" (a key or the wheel), by StrokeByPointer
     QStringList FHovers;
     TCells FDrawn;
     QList<TDrawGrid::TGridDrawState> FDrawnStates;
@@ -124,6 +125,7 @@ private slots:
             QCOMPARE(Sender, FGrid);
             FSelected << QPoint(ACol, ARow);
             FStrokes << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow);
+            FSources << (FGrid->StrokeByPointer() ? "pointer" : "key");
             CanSelect = QPoint(ACol, ARow) != FRefused;
             if (QPoint(ACol, ARow) == FBlurAt)
                 FOther->setFocus();
@@ -135,9 +137,11 @@ private slots:
             FDrawnStates << State;
         });
         FStrokes.clear();
+        FSources.clear();
         FHovers.clear();
         connect(FGrid, &TDrawGrid::StrokeBegan, this, [this] { FStrokes << "["; });
         connect(FGrid, &TDrawGrid::StrokeEnded, this, [this] { FStrokes << "]"; });
+        connect(FGrid, &TDrawGrid::StrokeCancelled, this, [this] { FStrokes << "x"; });
         connect(FGrid, &TDrawGrid::HoverCellChanged, this,
                 [this](int ACol, int ARow) { FHovers << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow); });
         FHost->show();
@@ -312,9 +316,12 @@ private slots:
         QTest::newRow("each wheel notch") << "wheel -240" << "[ (0,1) ] [ (0,2) ]";
         QTest::newRow("a key during a drag splits it")
             << "press 1 1; key Right; move 3 2; release 3 2" << "[ (1,1) ] [ (2,1) ] [ (3,2) ]";
-        QTest::newRow("focus loss ends it") << "press 1 1; blur; move 2 1; release 2 1" << "[ (1,1) ]";
+        QTest::newRow("focus loss cancels it") << "press 1 1; blur; move 2 1; release 2 1" << "[ (1,1) x ]";
+        QTest::newRow("Esc cancels it, and the release selects nothing")
+            << "press 1 1; move 2 1; key Escape; move 4 1; release 4 1" << "[ (1,1) (2,1) x ]";
+        QTest::newRow("Esc without a drag cancels nothing") << "key Escape; key Right" << "[ (1,0) ]";
         QTest::newRow("a double-click adds none") << "press 4 4; release 4 4; dclick 4 4; release 4 4" << "[ (4,4) ]";
-        QTest::newRow("a release elsewhere ends it") << "press 1 1; lostmove 2 1" << "[ (1,1) ]";
+        QTest::newRow("a release elsewhere cancels it") << "press 1 1; lostmove 2 1" << "[ (1,1) x ]";
         QTest::newRow("other buttons begin none") << "press:right 1 1; release:right 1 1" << "";
     }
     void strokesFrameTheSelections() {
@@ -322,6 +329,29 @@ private slots:
         QFETCH(QString, strokes);
         Run(script);
         QCOMPARE(FStrokes.join(' '), strokes);
+    }
+
+    // So that an owner can paint a shape for a press and one cell for a key, even in the middle of a drag.
+    void strokeByPointerTellsAPressFromAKey() {
+        Run("press 1 1; move 2 1; key Down; move 3 3; release 3 3; wheel -120; key Left");
+        QCOMPARE(FSources, (QStringList{"pointer", "pointer", "key", "pointer", "key", "key"}));
+        QVERIFY(!FGrid->StrokeByPointer());
+    }
+
+    // Drawn last, over the cells and the lines, until the owner takes it away.
+    void drawOverPaintsOverCellsAndLines() {
+        FGrid->SetOnDrawOver([&](TDrawGrid* Sender, QPainter& Canvas) {
+            QCOMPARE(Sender, FGrid);
+            Canvas.fillRect(FGrid->CellRect(2, 2).adjusted(0, 0, 1, 1), Qt::magenta);
+        });
+        const QRect Cell = FGrid->CellRect(2, 2);
+        QImage Image = Render();
+        QCOMPARE(Image.pixelColor(Cell.center()), QColor(Qt::magenta));
+        QCOMPARE(Image.pixelColor(Cell.bottomRight() + QPoint(1, 1)), QColor(Qt::magenta));
+        FGrid->SetOnDrawOver({});
+        Image = Render();
+        QCOMPARE(Image.pixelColor(Cell.center()), FGrid->palette().color(QPalette::Base));
+        QCOMPARE(Image.pixelColor(Cell.bottomRight() + QPoint(1, 1)), QColor(0xC0, 0xC0, 0xC0));
     }
 
     void hoverReportsTheCellUnderThePointerAndSelectsNothing() {

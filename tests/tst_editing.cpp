@@ -20,27 +20,6 @@ public:
     }
 };
 
-// Steps separated by ';': press/move/release C R (left button), key SEQ (to the focus), wheel DELTA.
-void Run(TEditor& E, const QString& Script)
-{
-    for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
-        const QStringList W = Step.simplified().split(' ');
-        const int C = W.value(1).toInt(), R = W.value(2).toInt();
-        if (W[0] == "press")
-            E.Press(C, R);
-        else if (W[0] == "move")
-            E.MoveTo(C, R);
-        else if (W[0] == "release")
-            E.Release(C, R);
-        else if (W[0] == "key")
-            E.Key(W.value(1));
-        else if (W[0] == "wheel")
-            E.Wheel(W.value(1).toInt());
-        else
-            QFAIL(qPrintable("unknown step " + Step));
-    }
-}
-
 // What the user can see of the choices, the level and the history, in one line.
 QString State(TEditor& E)
 {

@@ -4,6 +4,8 @@ zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp editorharness.h mess
 add_dependencies(tst_mainform zolvane_images)
 zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_editing zolvane_images)
+zolvane_add_test(NAME tst_shapetools SOURCES tst_shapetools.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_shapetools zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)

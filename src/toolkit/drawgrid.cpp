@@ -73,6 +73,12 @@ void TDrawGrid::SetOnDrawCell(TDrawCellEvent Handler)
     update();
 }
 
+void TDrawGrid::SetOnDrawOver(TDrawOverEvent Handler)
+{
+    FOnDrawOver = std::move(Handler);
+    update();
+}
+
 QRect TDrawGrid::CellRect(int ACol, int ARow) const
 {
     if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
@@ -234,16 +240,20 @@ void TDrawGrid::AutoStep()
 
 void TDrawGrid::EndSelecting()
 {
+    const bool Dragging = FSelecting && FPointerStroke;
     FSelecting = false;
     if (FAutoStepTimer)
         FAutoStepTimer->stop();
+    if (Dragging && FInStroke)
+        emit StrokeCancelled();
     EndStroke();
 }
 
-void TDrawGrid::BeginStroke()
+void TDrawGrid::BeginStroke(bool ByPointer)
 {
     EndStroke();
     FInStroke = true;
+    FPointerStroke = ByPointer;
     emit StrokeBegan();
 }
 
@@ -251,8 +261,9 @@ void TDrawGrid::EndStroke()
 {
     if (!FInStroke)
         return;
-    FInStroke = false;
     emit StrokeEnded();
+    FInStroke = false;
+    FPointerStroke = false;
 }
 
 // A key or wheel selection is a stroke of its own. During a drag it splits the drag's stroke, and the drag
@@ -260,11 +271,11 @@ void TDrawGrid::EndStroke()
 void TDrawGrid::SelectAsOwnStroke(int ACol, int ARow)
 {
     const bool Dragging = FSelecting;
-    BeginStroke();
+    BeginStroke(false);
     SelectCell(ACol, ARow);
     EndStroke();
     if (Dragging && FSelecting)
-        BeginStroke();
+        BeginStroke(true);
 }
 
 void TDrawGrid::SetHoverCell(const TCellHit& Hit)
@@ -300,6 +311,10 @@ void TDrawGrid::paintEvent(QPaintEvent* Event)
         for (int C = 0; C < FColCount; ++C)
             if (Dirty.intersects(CellRect(C, R)))
                 PaintCell(Canvas, C, R);
+    if (FOnDrawOver) {
+        TPainterStateGuard Guard(Canvas);
+        FOnDrawOver(this, Canvas);
+    }
 }
 
 void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow)
@@ -351,7 +366,7 @@ void TDrawGrid::mousePressEvent(QMouseEvent* Event)
         return;
     FSelecting = true;
     FLastPointer = Event->position().toPoint();
-    BeginStroke();
+    BeginStroke(true);
     SelectCell(Hit.Col, Hit.Row);
 }
 
@@ -431,6 +446,14 @@ void TDrawGrid::keyPressEvent(QKeyEvent* Event)
     case Qt::Key_PageDown:
         R = Ctrl ? LastRow : FRow + PageRows;
         break;
+    case Qt::Key_Escape:
+        if (!FSelecting) {
+            QWidget::keyPressEvent(Event);
+            return;
+        }
+        Event->accept();
+        EndSelecting();
+        return;
     default:
         QWidget::keyPressEvent(Event);
         return;

@@ -17,7 +17,9 @@ class QTimer;
 // Selections come in strokes, so that an owner can treat them as one step: a left press and everything its
 // drag selects until the release (or until the focus is lost or a double-click ends it), one key move, one
 // wheel notch. StrokeBegan comes before a stroke's first selection and StrokeEnded after its last; every
-// selection lies inside a stroke.
+// selection lies inside a stroke. A drag that ends without its release (Esc, the focus or the window going,
+// the button released elsewhere) sends StrokeCancelled just before its StrokeEnded; after Esc the release
+// selects nothing.
 class TDrawGrid : public QWidget {
     Q_OBJECT
 public:
@@ -26,6 +28,8 @@ public:
     using TSelectCellEvent = std::function<void(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect)>;
     using TDrawCellEvent = std::function<void(TDrawGrid* Sender, int ACol, int ARow, const QRect& Rect,
                                               TGridDrawState State, QPainter& Canvas)>;
+    // Draws over the finished cells and lines, clipped to the area being repainted.
+    using TDrawOverEvent = std::function<void(TDrawGrid* Sender, QPainter& Canvas)>;
 
     explicit TDrawGrid(QWidget* Parent = nullptr);
 
@@ -39,6 +43,11 @@ public:
 
     void SetOnSelectCell(TSelectCellEvent Handler);
     void SetOnDrawCell(TDrawCellEvent Handler);
+    void SetOnDrawOver(TDrawOverEvent Handler);
+
+    // Whether the open stroke began with a left press, as opposed to a key or a wheel notch. Still true
+    // while StrokeEnded is being sent for it.
+    bool StrokeByPointer() const { return FInStroke && FPointerStroke; }
 
     // The cell's rectangle in widget coordinates, without the grid lines; empty outside the grid.
     QRect CellRect(int ACol, int ARow) const;
@@ -55,6 +64,7 @@ public:
 signals:
     void StrokeBegan();
     void StrokeEnded();
+    void StrokeCancelled();
     // After a selection has moved the current cell.
     void CurrentCellChanged(int ACol, int ARow);
     // The cell under the pointer, whether or not a button is held; (-1, -1) when the pointer is over no cell.
@@ -90,7 +100,7 @@ private:
     void DragTo(const QPoint& WidgetPos);
     void AutoStep();
     void EndSelecting();
-    void BeginStroke();
+    void BeginStroke(bool ByPointer);
     void EndStroke();
     void SelectAsOwnStroke(int ACol, int ARow);
     void SetHoverCell(const TCellHit& Hit);
@@ -106,6 +116,7 @@ private:
     // Left button pressed on a cell and not yet released: moves and the auto-step select cells.
     bool FSelecting = false;
     bool FInStroke = false;
+    bool FPointerStroke = false;
     TCellHit FHover;
     // Where the last press or move of the stroke was, inside the widget or not.
     QPoint FLastPointer;
@@ -115,6 +126,7 @@ private:
 
     TSelectCellEvent FOnSelectCell;
     TDrawCellEvent FOnDrawCell;
+    TDrawOverEvent FOnDrawOver;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(TDrawGrid::TGridDrawState)

@@ -46,3 +46,13 @@ TEraseCommand::TEraseCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
     : TCellEditCommand(QStringLiteral("Erase"), Level, Grid, std::move(Diff))
 {
 }
+
+TRectangleCommand::TRectangleCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
+    : TCellEditCommand(QStringLiteral("Rectangle"), Level, Grid, std::move(Diff))
+{
+}
+
+TFillCommand::TFillCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
+    : TCellEditCommand(QStringLiteral("Fill"), Level, Grid, std::move(Diff))
+{
+}

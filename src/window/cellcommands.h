@@ -40,3 +40,15 @@ class TEraseCommand : public TCellEditCommand {
 public:
     TEraseCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff);
 };
+
+// A rectangle of the draw or erase tool, mirrored or not.
+class TRectangleCommand : public TCellEditCommand {
+public:
+    TRectangleCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff);
+};
+
+// A fill of the draw or erase tool, mirrored or not.
+class TFillCommand : public TCellEditCommand {
+public:
+    TFillCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff);
+};

@@ -66,6 +66,12 @@ void ShowError(const std::exception& E)
     ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
 }
 
+// The pixels a rectangle's preview draws on: two rings along the inside of its outline.
+QRegion OutlineRing(const QRect& Outline)
+{
+    return QRegion(Outline).subtracted(QRegion(Outline.adjusted(2, 2, -2, -2)));
+}
+
 // How long "Saved ..." stays in the status line.
 constexpr int SavedMessageMs = 4000;
 // A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
@@ -133,6 +139,11 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
     connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
     connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
+    connect(ui->btnCell, &QToolButton::clicked, this, [this] { btnCellClick(); });
+    connect(ui->btnRectangle, &QToolButton::clicked, this, [this] { btnRectangleClick(); });
+    connect(ui->btnFill, &QToolButton::clicked, this, [this] { btnFillClick(); });
+    connect(ui->btnMirror, &QToolButton::clicked, this, [this] { btnMirrorClick(); });
+    connect(ui->btnPick, &QToolButton::clicked, this, [this] { RunHandler([&] { btnPickClick(); }); });
     connect(ui->menNewLevel, &QAction::triggered, this, [this] { btnNewLevelClick(); });
     connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
     connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
@@ -153,6 +164,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     });
     connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, [this] { RunHandler([&] { dgrdFieldStrokeBegan(); }); });
     connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, [this] { RunHandler([&] { dgrdFieldStrokeEnded(); }); });
+    connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, [this] { dgrdFieldStrokeCancelled(); });
     connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, [this] { RunHandler([&] { ShowCellStatus(); }); });
     connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, [this](int ACol, int ARow) {
         FHoverCol = ACol;
@@ -163,6 +175,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
         [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
             RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
         });
+    ui->dgrdField->SetOnDrawOver([this](TDrawGrid*, QPainter& Canvas) { dgrdFieldDrawOver(Canvas); });
     ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
         lvLevelsChanging(Sender, Item, AllowChange);
     });
@@ -200,6 +213,12 @@ void TMainForm::CreateShortcuts()
 
     QAction* Draw = AddKeyAction("actDraw", QStringLiteral("Draw"), Qt::Key_D, [this] { ui->btnDraw->click(); });
     QAction* Erase = AddKeyAction("actErase", QStringLiteral("Erase"), Qt::Key_E, [this] { ui->btnErase->click(); });
+    QAction* Cell = AddKeyAction("actCell", QStringLiteral("Cell"), Qt::Key_P, [this] { ui->btnCell->click(); });
+    QAction* Rectangle =
+        AddKeyAction("actRectangle", QStringLiteral("Rectangle"), Qt::Key_R, [this] { ui->btnRectangle->click(); });
+    QAction* Fill = AddKeyAction("actFill", QStringLiteral("Fill"), Qt::Key_F, [this] { ui->btnFill->click(); });
+    QAction* Mirror = AddKeyAction("actMirror", QStringLiteral("Mirror"), Qt::Key_M, [this] { ui->btnMirror->click(); });
+    QAction* Pick = AddKeyAction("actPick", QStringLiteral("Pick"), Qt::Key_I, [this] { ui->btnPick->click(); });
     for (std::uint8_t Code = 1; Code <= 10; ++Code) {
         const int Digit = Code % 10;
         AddKeyAction(qPrintable(QStringLiteral("actBrick%1").arg(Code)), QString(), Qt::Key(Qt::Key_0 + Digit),
@@ -219,6 +238,11 @@ void TMainForm::CreateShortcuts()
     Hint(ui->btnExec, ui->menTestLevel);
     Hint(ui->btnDraw, Draw);
     Hint(ui->btnErase, Erase);
+    Hint(ui->btnCell, Cell);
+    Hint(ui->btnRectangle, Rectangle);
+    Hint(ui->btnFill, Fill);
+    Hint(ui->btnMirror, Mirror);
+    Hint(ui->btnPick, Pick);
 }
 
 QAction* TMainForm::AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key,
@@ -265,6 +289,11 @@ void TMainForm::LoadToolImages()
         {"tool_new.bmp", ui->btnNewLevel, ui->menNewLevel},
         {"tool_save.bmp", ui->btnSaveLevel, ui->menSave},
         {"tool_run.bmp", ui->btnExec, ui->menTestLevel},
+        {"tool_cell.bmp", ui->btnCell, nullptr},
+        {"tool_rectangle.bmp", ui->btnRectangle, nullptr},
+        {"tool_fill.bmp", ui->btnFill, nullptr},
+        {"tool_mirror.bmp", ui->btnMirror, nullptr},
+        {"tool_pick.bmp", ui->btnPick, nullptr},
     };
     for (const TToolPicture& Tool : Pictures) {
         const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));
@@ -370,26 +399,128 @@ void TMainForm::btnEraseClick()
     ui->btnErase->setChecked(true);
 }
 
+// The shape decides which cells a left press paints; like the tools, exactly one is down.
+void TMainForm::PressShapeButton(QToolButton* Button)
+{
+    for (QToolButton* Shape : {ui->btnCell, ui->btnRectangle, ui->btnFill})
+        Shape->setChecked(Shape == Button);
+}
+
+void TMainForm::btnCellClick()
+{
+    PressShapeButton(ui->btnCell);
+}
+
+void TMainForm::btnRectangleClick()
+{
+    PressShapeButton(ui->btnRectangle);
+}
+
+void TMainForm::btnFillClick()
+{
+    PressShapeButton(ui->btnFill);
+}
+
+void TMainForm::btnMirrorClick()
+{
+    ui->dgrdField->update(MirrorLine());
+}
+
+TMainForm::TShape TMainForm::CurrentShape() const
+{
+    return ui->btnRectangle->isChecked() ? TShape::Rectangle : ui->btnFill->isChecked() ? TShape::Fill : TShape::Cell;
+}
+
+TPaintTool TMainForm::CurrentTool() const
+{
+    return ui->btnErase->isChecked() ? TPaintTool::Erase
+           : ui->btnDraw->isChecked() ? TPaintTool::Draw
+                                      : TPaintTool::None;
+}
+
+// The cell's brick and power-up become the palettes' choices, as clicks on their buttons would leave them,
+// and the draw tool paints them.
+void TMainForm::btnPickClick()
+{
+    const TCellPos At = PointedCell();
+    const TLevelCell Cell = FLevel.Cells.at(static_cast<size_t>(At.Column)).at(static_cast<size_t>(At.Row));
+    ChooseInPalette<TBrickItem>(ui->tbBricks, FSelectedBrick, Cell.Brick);
+    ChooseInPalette<TPowerUpItem>(ui->tbPowerUps, FSelectedPowerUp, Cell.PowerUp);
+    btnDrawClick();
+}
+
+// A code without a button in the palette (its picture failed to load) cannot be chosen by a click either.
+template <class TItem>
+void TMainForm::ChooseInPalette(TPaletteToolBar* ToolBar, std::uint8_t& Selected, std::uint8_t Code)
+{
+    ReleaseToolBarButtons(ToolBar);
+    Selected = 0;
+    if (Code == 0)
+        return;
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (std::any_cast<const TItem*>(Button->Tag)->Id == Code) {
+            Selected = Code;
+            Button->setChecked(true);
+            return;
+        }
+}
+
 // The field
 
+// Keys and the wheel paint the one cell they move to; a left press paints its stroke's shape.
 void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
 {
-    TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
-    const TPaintTool Tool = ui->btnErase->isChecked() ? TPaintTool::Erase
-                            : ui->btnDraw->isChecked() ? TPaintTool::Draw
-                                                       : TPaintTool::None;
-    const TPaintResult Result = ApplyPaintRule(Tool, FSelectedBrick, FSelectedPowerUp, Cell);
     CanSelect = true;
-    if (FStep.Empty())
+    const TCellPos At{ACol, ARow};
+    if (!ui->dgrdField->StrokeByPointer()) {
+        PaintShape({At}, TShape::Cell, false);
+        return;
+    }
+    const bool First = !std::exchange(FStrokePressed, true);
+    if (First)
+        FStrokeShape = CurrentShape();
+    switch (FStrokeShape) {
+    case TShape::Cell:
+        PaintShape({At}, TShape::Cell, ui->btnMirror->isChecked());
+        break;
+    case TShape::Rectangle:
+        if (First) {
+            FCorner = At;
+            FOtherCorner = At;
+            FDraggingRectangle = true;
+        }
+        MoveRectangleCorner(At);
+        break;
+    case TShape::Fill:
+        if (First)
+            PaintShape(FloodCells(FLevel.Cells, At), TShape::Fill, ui->btnMirror->isChecked());
+        break;
+    }
+}
+
+void TMainForm::PaintShape(TCellPositions Cells, TShape Shape, bool Mirrored)
+{
+    if (Mirrored)
+        Cells = WithMirror(Cells);
+    const TPaintTool Tool = CurrentTool();
+    const TShapePaint Paint = PaintCells(FLevel.Cells, Cells, [&](const TLevelCell& Cell) {
+        return ApplyPaintRule(Tool, FSelectedBrick, FSelectedPowerUp, Cell);
+    });
+    if (FStep.Empty()) {
         FStepErases = Tool == TPaintTool::Erase;
-    FStep.Record(ACol, ARow, Cell, Result.Cell);
-    const bool Differs = !(Cell == Result.Cell);
-    Cell = Result.Cell;
-    if (Result.Changed)
+        FStepShape = Shape;
+    }
+    QList<QPoint> Repaint;
+    for (const TPaintedCell& Change : Paint.Changes) {
+        FStep.Record(Change.Column, Change.Row, Change.Before, Change.After);
+        Repaint.append(QPoint(Change.Column, Change.Row));
+    }
+    if (Paint.Touched)
         FLevel.Changed = 1;
     if (!FStepOpen)
         CommitStep();
-    if (Differs) {
+    if (!Paint.Changes.empty()) {
+        ui->dgrdField->InvalidateCells(Repaint);
         ShowCellStatus();
         ShowCounts();
     }
@@ -399,12 +530,63 @@ void TMainForm::dgrdFieldStrokeBegan()
 {
     CommitStep();
     FStepOpen = true;
+    FStrokePressed = false;
 }
 
+// A rectangle is painted when its drag ends with the release.
 void TMainForm::dgrdFieldStrokeEnded()
 {
+    if (std::exchange(FDraggingRectangle, false)) {
+        ui->dgrdField->update(OutlineRing(RectangleOutline()));
+        PaintShape(RectangleCells(FCorner, FOtherCorner), TShape::Rectangle, ui->btnMirror->isChecked());
+    }
     FStepOpen = false;
     CommitStep();
+}
+
+void TMainForm::dgrdFieldStrokeCancelled()
+{
+    if (std::exchange(FDraggingRectangle, false))
+        ui->dgrdField->update(OutlineRing(RectangleOutline()));
+}
+
+// Only the outline's old and new rings are repainted, not the cells inside.
+void TMainForm::MoveRectangleCorner(TCellPos Corner)
+{
+    QRegion Dirty = OutlineRing(RectangleOutline());
+    FOtherCorner = Corner;
+    Dirty += OutlineRing(RectangleOutline());
+    ui->dgrdField->update(Dirty);
+}
+
+QRect TMainForm::RectangleOutline() const
+{
+    const TCellPos TopLeft{std::min(FCorner.Column, FOtherCorner.Column), std::min(FCorner.Row, FOtherCorner.Row)};
+    const TCellPos BottomRight{std::max(FCorner.Column, FOtherCorner.Column), std::max(FCorner.Row, FOtherCorner.Row)};
+    return ui->dgrdField->CellRect(TopLeft.Column, TopLeft.Row)
+        .united(ui->dgrdField->CellRect(BottomRight.Column, BottomRight.Row));
+}
+
+// On the grid line between columns 9 and 10, where the mirror folds the field.
+QRect TMainForm::MirrorLine() const
+{
+    const QRect Left = ui->dgrdField->CellRect(LevelColumns / 2 - 1, 0);
+    return QRect(Left.right() + 1, Left.top(), 1, ui->dgrdField->CellRect(0, LevelRows - 1).bottom() - Left.top() + 1);
+}
+
+void TMainForm::dgrdFieldDrawOver(QPainter& Canvas)
+{
+    if (ui->btnMirror->isChecked())
+        Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
+    if (!FDraggingRectangle)
+        return;
+    // Two rings, dark outside and light inside, show on any picture.
+    const QRect Outline = RectangleOutline();
+    Canvas.setPen(QPen(QColor(20, 20, 20), 0));
+    Canvas.setBrush(Qt::NoBrush);
+    Canvas.drawRect(Outline.adjusted(0, 0, -1, -1));
+    Canvas.setPen(QPen(Qt::white, 0));
+    Canvas.drawRect(Outline.adjusted(1, 1, -2, -2));
 }
 
 // The step so far goes into the history, unless it changed no cell's value.
@@ -413,7 +595,11 @@ void TMainForm::CommitStep()
     FStep.Compact();
     if (!FStep.Empty()) {
         ClearFileNotes();
-        if (FStepErases)
+        if (FStepShape == TShape::Rectangle)
+            FHistory.push(new TRectangleCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else if (FStepShape == TShape::Fill)
+            FHistory.push(new TFillCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else if (FStepErases)
             FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
         else
             FHistory.push(new TPaintCommand(FLevel, ui->dgrdField, std::move(FStep)));
@@ -463,12 +649,18 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
 // the level's counts.
 void TMainForm::ShowCellStatus()
 {
-    const bool Hovering = FHoverCol >= 0 && FHoverRow >= 0;
-    const int ACol = Hovering ? FHoverCol : ui->dgrdField->Col();
-    const int ARow = Hovering ? FHoverRow : ui->dgrdField->Row();
-    if (ACol >= LevelColumns || ARow >= LevelRows)
+    const TCellPos At = PointedCell();
+    if (At.Column >= LevelColumns || At.Row >= LevelRows)
         return;
-    labCell->setText(CellStatusText(ACol, ARow, FLevel.Cells[ACol][ARow]));
+    labCell->setText(CellStatusText(At.Column, At.Row, FLevel.Cells[At.Column][At.Row]));
+}
+
+// The cell under the pointer, or the current cell while the pointer is elsewhere.
+TCellPos TMainForm::PointedCell() const
+{
+    if (FHoverCol >= 0 && FHoverRow >= 0)
+        return {FHoverCol, FHoverRow};
+    return {ui->dgrdField->Col(), ui->dgrdField->Row()};
 }
 
 void TMainForm::ShowCounts()

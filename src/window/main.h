@@ -3,6 +3,7 @@
 #include "celldiff.h"
 #include "imagelist.h"
 #include "safefile.h"
+#include "shapes.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
@@ -14,6 +15,7 @@
 #include <string>
 
 class QAction;
+class QToolButton;
 class QKeySequence;
 class QLabel;
 class QListWidgetItem;
@@ -62,6 +64,13 @@ public:
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
     void dgrdFieldStrokeBegan();
     void dgrdFieldStrokeEnded();
+    void dgrdFieldStrokeCancelled();
+    void dgrdFieldDrawOver(QPainter& Canvas);
+    void btnCellClick();
+    void btnRectangleClick();
+    void btnFillClick();
+    void btnMirrorClick();
+    void btnPickClick();
     void menUndoClick();
     void menRedoClick();
 
@@ -78,6 +87,16 @@ private:
     template <class TItem> void ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code);
     void CreateShortcuts();
     QAction* AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key, std::function<void()> Handler);
+    enum class TShape { Cell, Rectangle, Fill };
+    TShape CurrentShape() const;
+    TPaintTool CurrentTool() const;
+    void PressShapeButton(QToolButton* Button);
+    void PaintShape(TCellPositions Cells, TShape Shape, bool Mirrored);
+    void MoveRectangleCorner(TCellPos Corner);
+    QRect RectangleOutline() const;
+    QRect MirrorLine() const;
+    TCellPos PointedCell() const;
+    template <class TItem> void ChooseInPalette(TPaletteToolBar* ToolBar, std::uint8_t& Selected, std::uint8_t Code);
     void CommitStep();
     void ClearHistory();
     void ShowCellStatus();
@@ -115,6 +134,15 @@ private:
     TCellDiff FStep;
     bool FStepOpen = false;
     bool FStepErases = false;
+    TShape FStepShape = TShape::Cell;
+
+    // The open pointer stroke's shape, fixed by its first selection; and the rectangle it is dragging out,
+    // from the pressed corner to the one the pointer moves.
+    bool FStrokePressed = false;
+    TShape FStrokeShape = TShape::Cell;
+    bool FDraggingRectangle = false;
+    TCellPos FCorner;
+    TCellPos FOtherCorner;
 
     QLabel* labCell = nullptr;
     QLabel* labCounts = nullptr;
