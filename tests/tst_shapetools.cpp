@@ -48,6 +48,24 @@ QStringList ShownTexts(const TMessageCapture& Capture)
     return Texts;
 }
 
+// Counts the events of one type a widget receives.
+class TEventCounter : public QObject {
+public:
+    TEventCounter(QWidget* Widget, QEvent::Type Type, int& Count) : FType(Type), FCount(Count)
+    {
+        Widget->installEventFilter(this);
+    }
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        FCount += Event->type() == FType ? 1 : 0;
+        return QObject::eventFilter(Watched, Event);
+    }
+
+private:
+    QEvent::Type FType;
+    int& FCount;
+};
+
 QColor PixelAt(TEditor& E, const QPoint& At)
 {
     return E.Grid->grab().toImage().pixelColor(At);
@@ -62,6 +80,7 @@ private slots:
     void shapesPaintAsOneStep();
     void rectangleCornerFollowsTheAutoStep();
     void rectanglePreviewShowsOnlyWhileDragging();
+    void rectanglePreviewRepaintsAllItChanges();
     void mirrorLineShowsWhileMirrorIsDown();
     void pickChoosesTheCellsKinds_data();
     void pickChoosesTheCellsKinds();
@@ -210,6 +229,33 @@ void TestShapeTools::rectanglePreviewShowsOnlyWhileDragging()
     QCOMPARE(PixelAt(E, E.Grid->CellRect(2, 1).topLeft()).name(), Brick.name());
     QCOMPARE(PixelAt(E, E.Grid->CellRect(4, 3).bottomRight() - QPoint(1, 1)).name(),
              PixelAt(E, E.Grid->CellRect(3, 2).bottomRight() - QPoint(1, 1)).name());
+}
+
+// The preview repaints only where it changes; after each move, what the screen shows must equal a full
+// repaint. Over bricks, so that a light or dark pixel left behind shows.
+void TestShapeTools::rectanglePreviewRepaintsAllItChanges()
+{
+    TGameDir Dir;
+    TEditor E(Dir);
+    Run(E, "key 5; key F; press 0 0; release 0 0; key 3; key R; press 6 4");
+    const auto Shown = [&] {
+        const QPoint At = E.Grid->mapTo(&E.Form, QPoint(0, 0));
+        return E.Grid->screen()
+            ->grabWindow(E.Form.winId(), At.x(), At.y(), E.Grid->width(), E.Grid->height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    };
+    const auto Full = [&] { return E.Grid->grab().toImage().convertToFormat(QImage::Format_RGB32); };
+    QCOMPARE(Full().pixelColor(E.Grid->CellRect(6, 4).topLeft()).name(), QString("#141414"));
+    int Paints = 0;
+    TEventCounter Counter(E.Grid, QEvent::Paint, Paints);
+    for (const char* Move : {"move 8 4", "move 10 4", "move 10 7", "move 8 8", "move 4 8", "move 3 2", "move 6 1",
+                             "move 9 0", "move 6 4", "release 6 4"}) {
+        const int Before = Paints;
+        Run(E, Move);
+        QTRY_VERIFY(Paints > Before);
+        QVERIFY2(Shown() == Full(), qPrintable(QString("the screen and a full repaint differ after ") + Move));
+    }
 }
 
 void TestShapeTools::mirrorLineShowsWhileMirrorIsDown()

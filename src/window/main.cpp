@@ -66,10 +66,17 @@ void ShowError(const std::exception& E)
     ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
 }
 
-// The pixels a rectangle's preview draws on: two rings along the inside of its outline.
-QRegion OutlineRing(const QRect& Outline)
+// The pixels of a rectangle's preview: a dark ring along the inside of its outline (Depth 0) and a light
+// one inside that (Depth 1).
+QRegion OutlineRing(const QRect& Outline, int Depth)
 {
-    return QRegion(Outline).subtracted(QRegion(Outline.adjusted(2, 2, -2, -2)));
+    return QRegion(Outline.adjusted(Depth, Depth, -Depth, -Depth))
+        .subtracted(QRegion(Outline.adjusted(Depth + 1, Depth + 1, -Depth - 1, -Depth - 1)));
+}
+
+QRegion OutlineRings(const QRect& Outline)
+{
+    return OutlineRing(Outline, 0) + OutlineRing(Outline, 1);
 }
 
 // How long "Saved ..." stays in the status line.
@@ -537,7 +544,7 @@ void TMainForm::dgrdFieldStrokeBegan()
 void TMainForm::dgrdFieldStrokeEnded()
 {
     if (std::exchange(FDraggingRectangle, false)) {
-        ui->dgrdField->update(OutlineRing(RectangleOutline()));
+        ui->dgrdField->update(OutlineRings(RectangleOutline()));
         PaintShape(RectangleCells(FCorner, FOtherCorner), TShape::Rectangle, ui->btnMirror->isChecked());
     }
     FStepOpen = false;
@@ -547,16 +554,18 @@ void TMainForm::dgrdFieldStrokeEnded()
 void TMainForm::dgrdFieldStrokeCancelled()
 {
     if (std::exchange(FDraggingRectangle, false))
-        ui->dgrdField->update(OutlineRing(RectangleOutline()));
+        ui->dgrdField->update(OutlineRings(RectangleOutline()));
 }
 
-// Only the outline's old and new rings are repainted, not the cells inside.
+// Only the pixels whose colour the move changes are repainted: those in one ring of the old outline or the
+// new one but not in both. The cells inside and the edges along the pressed corner stay as they are.
 void TMainForm::MoveRectangleCorner(TCellPos Corner)
 {
-    QRegion Dirty = OutlineRing(RectangleOutline());
+    const QRect Before = RectangleOutline();
     FOtherCorner = Corner;
-    Dirty += OutlineRing(RectangleOutline());
-    ui->dgrdField->update(Dirty);
+    const QRect After = RectangleOutline();
+    ui->dgrdField->update(OutlineRing(Before, 0).xored(OutlineRing(After, 0)) +
+                          OutlineRing(Before, 1).xored(OutlineRing(After, 1)));
 }
 
 QRect TMainForm::RectangleOutline() const
