@@ -224,7 +224,8 @@ void TMainForm::CreateShortcuts()
     QAction* Rectangle =
         AddKeyAction("actRectangle", QStringLiteral("Rectangle"), Qt::Key_R, [this] { ui->btnRectangle->click(); });
     QAction* Fill = AddKeyAction("actFill", QStringLiteral("Fill"), Qt::Key_F, [this] { ui->btnFill->click(); });
-    QAction* Mirror = AddKeyAction("actMirror", QStringLiteral("Mirror"), Qt::Key_M, [this] { ui->btnMirror->click(); });
+    QAction* Mirror =
+        AddKeyAction("actMirror", QStringLiteral("Mirror"), Qt::Key_M, [this] { ui->btnMirror->click(); });
     QAction* Pick = AddKeyAction("actPick", QStringLiteral("Pick"), Qt::Key_I, [this] { ui->btnPick->click(); });
     for (std::uint8_t Code = 1; Code <= 10; ++Code) {
         const int Digit = Code % 10;
