@@ -128,17 +128,17 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
 
-    connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
-    connect(ui->btnSaveLevel, &QToolButton::clicked, this, [this] { btnSaveLevelClick(); });
-    connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
-    connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
-    connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
-    connect(ui->menNewLevel, &QAction::triggered, this, [this] { btnNewLevelClick(); });
-    connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
-    connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
-    connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
-    connect(ui->menUndo, &QAction::triggered, this, [this] { RunHandler([&] { menUndoClick(); }); });
-    connect(ui->menRedo, &QAction::triggered, this, [this] { RunHandler([&] { menRedoClick(); }); });
+    connect(ui->btnNewLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->btnSaveLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->btnExec, &QToolButton::clicked, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->btnDraw, &QToolButton::clicked, this, Guarded(&TMainForm::btnDrawClick));
+    connect(ui->btnErase, &QToolButton::clicked, this, Guarded(&TMainForm::btnEraseClick));
+    connect(ui->menNewLevel, &QAction::triggered, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->menSave, &QAction::triggered, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->menTestLevel, &QAction::triggered, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->menExit, &QAction::triggered, this, Guarded(&TMainForm::menExitClick));
+    connect(ui->menUndo, &QAction::triggered, this, Guarded(&TMainForm::menUndoClick));
+    connect(ui->menRedo, &QAction::triggered, this, Guarded(&TMainForm::menRedoClick));
     connect(&FHistory, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
     connect(&FHistory, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
     connect(&FHistory, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
@@ -148,27 +148,14 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
         ui->menRedo->setText(Step.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + Step);
     });
 
-    ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
-        RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
-    });
-    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, [this] { RunHandler([&] { dgrdFieldStrokeBegan(); }); });
-    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, [this] { RunHandler([&] { dgrdFieldStrokeEnded(); }); });
-    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, [this] { RunHandler([&] { ShowCellStatus(); }); });
-    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, [this](int ACol, int ARow) {
-        FHoverCol = ACol;
-        FHoverRow = ARow;
-        RunHandler([&] { ShowCellStatus(); });
-    });
-    ui->dgrdField->SetOnDrawCell(
-        [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
-            RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
-        });
-    ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
-        lvLevelsChanging(Sender, Item, AllowChange);
-    });
-    ui->lvLevels->SetOnSelectItem([this](TLevelListView* Sender, QListWidgetItem* Item, bool Selected) {
-        lvLevelsSelectItem(Sender, Item, Selected);
-    });
+    ui->dgrdField->SetOnSelectCell(Guarded(&TMainForm::dgrdFieldSelectCell));
+    ui->dgrdField->SetOnDrawCell(Guarded(&TMainForm::dgrdFieldDrawCell));
+    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
+    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
+    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
+    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
+    ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
 
     labCell = new QLabel(ui->sbStatus);
@@ -286,8 +273,8 @@ void TMainForm::FormCreate()
 
     // A broken picture is reported and costs only its own button: the rest of the editor is built as usual,
     // so levels can still be opened, edited, saved and guarded.
-    const auto OnBrickClick = [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); };
-    const auto OnPowerUpClick = [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); };
+    const auto OnBrickClick = Guarded(&TMainForm::BrickButtonClick);
+    const auto OnPowerUpClick = Guarded(&TMainForm::PowerUpButtonClick);
     for (const TCatalogueEntry& Kind : BrickKinds())
         RunHandler([&] { FBricks->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
     FBricks->BuildPalette(ilBricks, ui->tbBricks, OnBrickClick, ShowError);
@@ -401,6 +388,18 @@ void TMainForm::dgrdFieldStrokeBegan()
     FStepOpen = true;
 }
 
+void TMainForm::dgrdFieldCurrentCellChanged(int, int)
+{
+    ShowCellStatus();
+}
+
+void TMainForm::dgrdFieldHoverCellChanged(int ACol, int ARow)
+{
+    FHoverCol = ACol;
+    FHoverRow = ARow;
+    ShowCellStatus();
+}
+
 void TMainForm::dgrdFieldStrokeEnded()
 {
     FStepOpen = false;
@@ -444,7 +443,8 @@ void TMainForm::menRedoClick()
     ShowCounts();
 }
 
-void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
+void TMainForm::dgrdFieldDrawCell(TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState,
+                                  QPainter& Canvas)
 {
     if (FLevel.Loaded == 0)
         return;
@@ -552,22 +552,23 @@ bool TMainForm::QuerySaveChanges()
 
 void TMainForm::lvLevelsChanging(TLevelListView*, QListWidgetItem*, bool& AllowChange)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    AllowChange = Allow;
+    // An abandoned prompt keeps the list where it was.
+    AllowChange = false;
+    AllowChange = QuerySaveChanges();
 }
 
 void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool Selected)
 {
     if (!Selected || !Item)
         return;
-    const bool Opened = RunHandler([&] {
+    try {
         LoadLevelByName(TLevelListView::NameOf(Item).toStdString());
         ShowLevelName();
-    });
-    // The list must not show one level while the editor holds another.
-    if (!Opened)
+    } catch (...) {
+        // The list must not show one level while the editor holds another.
         SelectEditedLevelInList();
+        throw;
+    }
 }
 
 void TMainForm::SelectEditedLevelInList()
@@ -580,18 +581,16 @@ void TMainForm::SelectEditedLevelInList()
 
 void TMainForm::btnNewLevelClick()
 {
-    RunHandler([&] {
-        QuerySaveChanges();
-        ClearLevel(FLevel);
-        ClearHistory();
-        ui->sbStatus->clearMessage();
-        FShowingFileNotes = false;
-        FFileIdentity = TFileIdentity{};
-        ui->labLevel->setText(QStringLiteral("Level: New one"));
-        ui->dgrdField->Invalidate();
-        ShowCellStatus();
-        ShowCounts();
-    });
+    QuerySaveChanges();
+    ClearLevel(FLevel);
+    ClearHistory();
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    FFileIdentity = TFileIdentity{};
+    ui->labLevel->setText(QStringLiteral("Level: New one"));
+    ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 void TMainForm::SaveCurrentLevel()
@@ -659,20 +658,20 @@ void TMainForm::RememberFileIdentity()
 
 void TMainForm::btnSaveLevelClick()
 {
-    RunHandler([&] { SaveCurrentLevel(); });
+    SaveCurrentLevel();
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    CanClose = Allow;
+    // An abandoned prompt keeps the window open.
+    CanClose = false;
+    CanClose = QuerySaveChanges();
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
-    bool CanClose = true;
-    FormCloseQuery(CanClose);
+    bool CanClose = false;
+    Guarded(&TMainForm::FormCloseQuery)(CanClose);
     if (CanClose)
         Event->accept();
     else
@@ -688,22 +687,20 @@ void TMainForm::menExitClick()
 
 void TMainForm::menTestLevelClick()
 {
-    RunHandler([&] {
-        const std::string Executable = FGameDir + GameExecutable;
-        const std::string TestFile = FGameDir + LevelFolder + TestFileName;
-        // A copy is written so that the level keeps its own file name: a later Save must not land in the
-        // scratch file.
-        TLevelData TestCopy = FLevel;
-        if (!SaveLevel(TestFile, TestCopy))
-            return;
-        void* Owner = nullptr;
+    const std::string Executable = FGameDir + GameExecutable;
+    const std::string TestFile = FGameDir + LevelFolder + TestFileName;
+    // A copy is written so that the level keeps its own file name: a later Save must not land in the
+    // scratch file.
+    TLevelData TestCopy = FLevel;
+    if (!SaveLevel(TestFile, TestCopy))
+        return;
+    void* Owner = nullptr;
 #ifdef _WIN32
-        Owner = reinterpret_cast<void*>(winId());
+    Owner = reinterpret_cast<void*>(winId());
 #endif
-        const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
-        if (Error != 0)
-            ShowPlainBox(ApplicationTitle(),
-                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
-                             QLatin1Char('"'));
-    });
+    const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
+    if (Error != 0)
+        ShowPlainBox(ApplicationTitle(),
+                     FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
+                         QLatin1Char('"'));
 }
