@@ -1,6 +1,7 @@
 // zolvane-level render: the field's pixels against the element pictures themselves, the enlarged picture,
 // and the PNG the command writes.
 
+#include "elementkinds.h"
 #include "levelcli.h"
 #include "levelfiletools.h"
 #include "levelrender.h"
@@ -19,13 +20,19 @@ QString ImagesDir()
     return qEnvironmentVariable("ZOLVANE_GAME_DIR") + "/editor/images";
 }
 
-// Loaded here on their own, not through the tool, and kept: the comparisons look at every pixel.
+QString GameDir()
+{
+    return qEnvironmentVariable("ZOLVANE_GAME_DIR");
+}
+
+// A picture the kinds table names, loaded here on its own rather than through the tool, and kept: the
+// comparisons look at every pixel.
 QImage Picture(const char* File)
 {
     static std::map<std::string, QImage> Loaded;
     QImage& Image = Loaded[File];
     if (Image.isNull())
-        Image = QImage(ImagesDir() + "/" + File).convertToFormat(QImage::Format_RGB32);
+        Image = QImage(GameDir() + "/" + File).convertToFormat(QImage::Format_RGB32);
     return Image;
 }
 
@@ -47,11 +54,6 @@ TLevelData SampleLevel()
 // cells, bricks doubled, power-ups at their own size 7 pixels in.
 QRgb Expected(const TLevelData& Level, int X, int Y)
 {
-    static const char* const Bricks[] = {nullptr, "brick001.bmp", "brick002.bmp", "brick003.bmp", "brick004.bmp",
-                                         "brick005.bmp", "brick006.bmp", "brick007.bmp", "brick008.bmp",
-                                         "brick009.bmp", "brick_fixed.bmp"};
-    static const char* const PowerUps[] = {nullptr, "pu_blue.bmp", "pu_vio.bmp", "pu_yellow.bmp",
-                                           "pu_grey.bmp", "pu_green.bmp", "pu_braun.bmp"};
     const int InX = X % 31;
     const int InY = Y % 19;
     if (InX == 30 || InY == 18)
@@ -59,9 +61,9 @@ QRgb Expected(const TLevelData& Level, int X, int Y)
     const TLevelCell Cell = Level.Cells[X / 31][Y / 19];
     QRgb Colour = qRgb(255, 255, 255);
     if (Cell.Brick != 0)
-        Colour = Picture(Bricks[Cell.Brick]).pixel(InX / 2, InY / 2);
+        Colour = Picture(BrickKindOf(Cell.Brick)->ImageFile).pixel(InX / 2, InY / 2);
     if (Cell.PowerUp != 0 && InX >= 7 && InY >= 7)
-        Colour = Picture(PowerUps[Cell.PowerUp]).pixel(InX - 7, InY - 7);
+        Colour = Picture(PowerUpKindOf(Cell.PowerUp)->ImageFile).pixel(InX - 7, InY - 7);
     return Colour;
 }
 
@@ -90,8 +92,10 @@ private slots:
     {
         QVERIFY2(!qEnvironmentVariable("ZOLVANE_GAME_DIR").isEmpty(), "ZOLVANE_GAME_DIR is not set");
         // The expectations double bricks and place power-ups by these sizes.
-        QCOMPARE(Picture("brick001.bmp").size(), QSize(15, 9));
-        QCOMPARE(Picture("pu_blue.bmp").size(), QSize(23, 11));
+        for (const TCatalogueEntry& Kind : BrickKinds())
+            QCOMPARE(Picture(Kind.ImageFile).size(), QSize(15, 9));
+        for (const TCatalogueEntry& Kind : PowerUpKinds())
+            QCOMPARE(Picture(Kind.ImageFile).size(), QSize(23, 11));
         FPictures = LoadFieldPictures(ImagesDir().toStdString());
     }
 

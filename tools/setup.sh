@@ -2,6 +2,8 @@
 # Installs the Debian packages the build, the tests and the editor need, when any is missing.
 # Sourced by run.sh and test.sh.
 zolvane_packages=(cmake g++ make qt6-base-dev qt6-qpa-plugins libqt6test6 xvfb xauth fonts-liberation)
+# the validators of the installed desktop entry and AppStream metainfo
+zolvane_packages+=(desktop-file-utils appstream)
 
 zolvane_install_missing() {
   local missing=()
