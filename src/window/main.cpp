@@ -41,6 +41,7 @@ const char* const ToolImageFolder = "editor/images/";
 constexpr QSize WindowSize(829, 358);
 constexpr QPoint WindowPosition(348, 156);
 constexpr int PowerUpButtonWidth = 26;
+constexpr int FontPixelHeight = 13;
 // Names of new levels tried in one Save before it gives up: each one was taken between the count and the
 // write, so more than a few means something keeps creating them.
 constexpr int NewLevelNameAttempts = 100;
@@ -121,7 +122,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 
     ui->setupUi(this);
     QFont Font(QStringLiteral("Arial"));
-    Font.setPixelSize(13);
+    Font.setPixelSize(FontPixelHeight);
     setFont(Font);
     ui->tbBricks->SetImages(&ilBricks);
     ui->tbPowerUps->SetImages(&ilPowerUps);
@@ -524,7 +525,7 @@ void TMainForm::ShowFileNotes(const std::string& Name, const std::string& Path)
     const std::string Summary = SummariseFileNotes(Name, LevelFileNotes(Bytes));
     if (Summary.empty())
         return;
-    ui->sbStatus->showMessage(FromLocal(Summary));
+    ui->sbStatus->showMessage(ForDisplay(Summary));
     FShowingFileNotes = true;
 }
 
@@ -606,8 +607,7 @@ void TMainForm::SaveCurrentLevel()
     FLevel.Changed = 0;
     ShowLevelName();
     FShowingFileNotes = false;
-    ui->sbStatus->showMessage(QStringLiteral("Saved ") +
-                                  FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
+    ui->sbStatus->showMessage(QStringLiteral("Saved ") + ForDisplay(NameBytes(FLevel.FileName).toStdString()),
                               SavedMessageMs);
 }
 
