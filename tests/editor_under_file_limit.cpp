@@ -3,6 +3,7 @@
 // Arguments: the game directory (also the current directory) and the limit in bytes. Prints every message
 // box's text, one a line, then the level's Changed flag.
 #include "application.h"
+#include "levellistview.h"
 #include "main.h"
 #include "messagecapture.h"
 #include "palettebar.h"
@@ -23,7 +24,11 @@ int main(int argc, char* argv[])
     TMessageCapture Capture;
     TMainForm Form(QString::fromLocal8Bit(argv[1]));
     Form.show();
-    Form.LoadLevelByName("alpha.txt");
+    auto* List = Form.findChild<TLevelListView*>("lvLevels");
+    QListWidgetItem* Alpha = List->FindCaption(QStringLiteral("alpha.txt"));
+    if (!Alpha)
+        return 5;
+    QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(Alpha).center());
     QTest::mouseClick(Form.findChild<TPaletteToolBar*>("tbBricks")->Buttons().at(3), Qt::LeftButton);
     auto* Grid = Form.findChild<QWidget*>("dgrdField");
     QTest::mouseClick(Grid, Qt::LeftButton, {}, QPoint(40, 30));

@@ -41,6 +41,7 @@ const char* const ToolImageFolder = "editor/images/";
 constexpr QSize WindowSize(829, 358);
 constexpr QPoint WindowPosition(348, 156);
 constexpr int PowerUpButtonWidth = 26;
+constexpr int FontPixelHeight = 13;
 // Names of new levels tried in one Save before it gives up: each one was taken between the count and the
 // write, so more than a few means something keeps creating them.
 constexpr int NewLevelNameAttempts = 100;
@@ -134,29 +135,29 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 
     ui->setupUi(this);
     QFont Font(QStringLiteral("Arial"));
-    Font.setPixelSize(13);
+    Font.setPixelSize(FontPixelHeight);
     setFont(Font);
     ui->tbBricks->SetImages(&ilBricks);
     ui->tbPowerUps->SetImages(&ilPowerUps);
     ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
 
-    connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
-    connect(ui->btnSaveLevel, &QToolButton::clicked, this, [this] { btnSaveLevelClick(); });
-    connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
-    connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
-    connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
-    connect(ui->btnCell, &QToolButton::clicked, this, [this] { btnCellClick(); });
-    connect(ui->btnRectangle, &QToolButton::clicked, this, [this] { btnRectangleClick(); });
-    connect(ui->btnFill, &QToolButton::clicked, this, [this] { btnFillClick(); });
-    connect(ui->btnMirror, &QToolButton::clicked, this, [this] { btnMirrorClick(); });
-    connect(ui->btnPick, &QToolButton::clicked, this, [this] { RunHandler([&] { btnPickClick(); }); });
-    connect(ui->menNewLevel, &QAction::triggered, this, [this] { btnNewLevelClick(); });
-    connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
-    connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
-    connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
-    connect(ui->menUndo, &QAction::triggered, this, [this] { RunHandler([&] { menUndoClick(); }); });
-    connect(ui->menRedo, &QAction::triggered, this, [this] { RunHandler([&] { menRedoClick(); }); });
+    connect(ui->btnNewLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->btnSaveLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->btnExec, &QToolButton::clicked, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->btnDraw, &QToolButton::clicked, this, Guarded(&TMainForm::btnDrawClick));
+    connect(ui->btnErase, &QToolButton::clicked, this, Guarded(&TMainForm::btnEraseClick));
+    connect(ui->btnCell, &QToolButton::clicked, this, Guarded(&TMainForm::btnCellClick));
+    connect(ui->btnRectangle, &QToolButton::clicked, this, Guarded(&TMainForm::btnRectangleClick));
+    connect(ui->btnFill, &QToolButton::clicked, this, Guarded(&TMainForm::btnFillClick));
+    connect(ui->btnMirror, &QToolButton::clicked, this, Guarded(&TMainForm::btnMirrorClick));
+    connect(ui->btnPick, &QToolButton::clicked, this, Guarded(&TMainForm::btnPickClick));
+    connect(ui->menNewLevel, &QAction::triggered, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->menSave, &QAction::triggered, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->menTestLevel, &QAction::triggered, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->menExit, &QAction::triggered, this, Guarded(&TMainForm::menExitClick));
+    connect(ui->menUndo, &QAction::triggered, this, Guarded(&TMainForm::menUndoClick));
+    connect(ui->menRedo, &QAction::triggered, this, Guarded(&TMainForm::menRedoClick));
     connect(&FHistory, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
     connect(&FHistory, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
     connect(&FHistory, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
@@ -166,29 +167,16 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
         ui->menRedo->setText(Step.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + Step);
     });
 
-    ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
-        RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
-    });
-    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, [this] { RunHandler([&] { dgrdFieldStrokeBegan(); }); });
-    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, [this] { RunHandler([&] { dgrdFieldStrokeEnded(); }); });
-    connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, [this] { dgrdFieldStrokeCancelled(); });
-    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, [this] { RunHandler([&] { ShowCellStatus(); }); });
-    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, [this](int ACol, int ARow) {
-        FHoverCol = ACol;
-        FHoverRow = ARow;
-        RunHandler([&] { ShowCellStatus(); });
-    });
-    ui->dgrdField->SetOnDrawCell(
-        [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
-            RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
-        });
-    ui->dgrdField->SetOnDrawOver([this](TDrawGrid*, QPainter& Canvas) { dgrdFieldDrawOver(Canvas); });
-    ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
-        lvLevelsChanging(Sender, Item, AllowChange);
-    });
-    ui->lvLevels->SetOnSelectItem([this](TLevelListView* Sender, QListWidgetItem* Item, bool Selected) {
-        lvLevelsSelectItem(Sender, Item, Selected);
-    });
+    ui->dgrdField->SetOnSelectCell(Guarded(&TMainForm::dgrdFieldSelectCell));
+    ui->dgrdField->SetOnDrawCell(Guarded(&TMainForm::dgrdFieldDrawCell));
+    ui->dgrdField->SetOnDrawOver(Guarded(&TMainForm::dgrdFieldDrawOver));
+    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
+    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
+    connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, Guarded(&TMainForm::dgrdFieldStrokeCancelled));
+    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
+    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
+    ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
 
     labCell = new QLabel(ui->sbStatus);
@@ -323,8 +311,8 @@ void TMainForm::FormCreate()
 
     // A broken picture is reported and costs only its own button: the rest of the editor is built as usual,
     // so levels can still be opened, edited, saved and guarded.
-    const auto OnBrickClick = [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); };
-    const auto OnPowerUpClick = [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); };
+    const auto OnBrickClick = Guarded(&TMainForm::BrickButtonClick);
+    const auto OnPowerUpClick = Guarded(&TMainForm::PowerUpButtonClick);
     for (const TCatalogueEntry& Kind : BrickKinds())
         RunHandler([&] { FBricks->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
     FBricks->BuildPalette(ilBricks, ui->tbBricks, OnBrickClick, ShowError);
@@ -541,6 +529,18 @@ void TMainForm::dgrdFieldStrokeBegan()
     FStrokePressed = false;
 }
 
+void TMainForm::dgrdFieldCurrentCellChanged(int, int)
+{
+    ShowCellStatus();
+}
+
+void TMainForm::dgrdFieldHoverCellChanged(int ACol, int ARow)
+{
+    FHoverCol = ACol;
+    FHoverRow = ARow;
+    ShowCellStatus();
+}
+
 // A rectangle is painted when its drag ends with the release.
 void TMainForm::dgrdFieldStrokeEnded()
 {
@@ -584,7 +584,7 @@ QRect TMainForm::MirrorLine() const
     return QRect(Left.right() + 1, Left.top(), 1, ui->dgrdField->CellRect(0, LevelRows - 1).bottom() - Left.top() + 1);
 }
 
-void TMainForm::dgrdFieldDrawOver(QPainter& Canvas)
+void TMainForm::dgrdFieldDrawOver(TDrawGrid*, QPainter& Canvas)
 {
     if (ui->btnMirror->isChecked())
         Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
@@ -640,7 +640,8 @@ void TMainForm::menRedoClick()
     ShowCounts();
 }
 
-void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
+void TMainForm::dgrdFieldDrawCell(TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState,
+                                  QPainter& Canvas)
 {
     if (FLevel.Loaded == 0)
         return;
@@ -726,7 +727,7 @@ void TMainForm::ShowFileNotes(const std::string& Name, const std::string& Path)
     const std::string Summary = SummariseFileNotes(Name, LevelFileNotes(Bytes));
     if (Summary.empty())
         return;
-    ui->sbStatus->showMessage(FromLocal(Summary));
+    ui->sbStatus->showMessage(ForDisplay(Summary));
     FShowingFileNotes = true;
 }
 
@@ -754,22 +755,23 @@ bool TMainForm::QuerySaveChanges()
 
 void TMainForm::lvLevelsChanging(TLevelListView*, QListWidgetItem*, bool& AllowChange)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    AllowChange = Allow;
+    // An abandoned prompt keeps the list where it was.
+    AllowChange = false;
+    AllowChange = QuerySaveChanges();
 }
 
 void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool Selected)
 {
     if (!Selected || !Item)
         return;
-    const bool Opened = RunHandler([&] {
+    try {
         LoadLevelByName(TLevelListView::NameOf(Item).toStdString());
         ShowLevelName();
-    });
-    // The list must not show one level while the editor holds another.
-    if (!Opened)
+    } catch (...) {
+        // The list must not show one level while the editor holds another.
         SelectEditedLevelInList();
+        throw;
+    }
 }
 
 void TMainForm::SelectEditedLevelInList()
@@ -782,18 +784,16 @@ void TMainForm::SelectEditedLevelInList()
 
 void TMainForm::btnNewLevelClick()
 {
-    RunHandler([&] {
-        QuerySaveChanges();
-        ClearLevel(FLevel);
-        ClearHistory();
-        ui->sbStatus->clearMessage();
-        FShowingFileNotes = false;
-        FFileIdentity = TFileIdentity{};
-        ui->labLevel->setText(QStringLiteral("Level: New one"));
-        ui->dgrdField->Invalidate();
-        ShowCellStatus();
-        ShowCounts();
-    });
+    QuerySaveChanges();
+    ClearLevel(FLevel);
+    ClearHistory();
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    FFileIdentity = TFileIdentity{};
+    ui->labLevel->setText(QStringLiteral("Level: New one"));
+    ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 void TMainForm::SaveCurrentLevel()
@@ -809,8 +809,7 @@ void TMainForm::SaveCurrentLevel()
     FLevel.Changed = 0;
     ShowLevelName();
     FShowingFileNotes = false;
-    ui->sbStatus->showMessage(QStringLiteral("Saved ") +
-                                  FromLocal(std::filesystem::path(FLevel.FileName).filename().string()),
+    ui->sbStatus->showMessage(QStringLiteral("Saved ") + ForDisplay(NameBytes(FLevel.FileName).toStdString()),
                               SavedMessageMs);
 }
 
@@ -861,20 +860,20 @@ void TMainForm::RememberFileIdentity()
 
 void TMainForm::btnSaveLevelClick()
 {
-    RunHandler([&] { SaveCurrentLevel(); });
+    SaveCurrentLevel();
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    CanClose = Allow;
+    // An abandoned prompt keeps the window open.
+    CanClose = false;
+    CanClose = QuerySaveChanges();
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
-    bool CanClose = true;
-    FormCloseQuery(CanClose);
+    bool CanClose = false;
+    Guarded(&TMainForm::FormCloseQuery)(CanClose);
     if (CanClose)
         Event->accept();
     else
@@ -890,22 +889,20 @@ void TMainForm::menExitClick()
 
 void TMainForm::menTestLevelClick()
 {
-    RunHandler([&] {
-        const std::string Executable = FGameDir + GameExecutable;
-        const std::string TestFile = FGameDir + LevelFolder + TestFileName;
-        // A copy is written so that the level keeps its own file name: a later Save must not land in the
-        // scratch file.
-        TLevelData TestCopy = FLevel;
-        if (!SaveLevel(TestFile, TestCopy))
-            return;
-        void* Owner = nullptr;
+    const std::string Executable = FGameDir + GameExecutable;
+    const std::string TestFile = FGameDir + LevelFolder + TestFileName;
+    // A copy is written so that the level keeps its own file name: a later Save must not land in the
+    // scratch file.
+    TLevelData TestCopy = FLevel;
+    if (!SaveLevel(TestFile, TestCopy))
+        return;
+    void* Owner = nullptr;
 #ifdef _WIN32
-        Owner = reinterpret_cast<void*>(winId());
+    Owner = reinterpret_cast<void*>(winId());
 #endif
-        const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
-        if (Error != 0)
-            ShowPlainBox(ApplicationTitle(),
-                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
-                             QLatin1Char('"'));
-    });
+    const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
+    if (Error != 0)
+        ShowPlainBox(ApplicationTitle(),
+                     FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
+                         QLatin1Char('"'));
 }

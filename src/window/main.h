@@ -1,6 +1,8 @@
 #pragma once
 
+#include "application.h"
 #include "celldiff.h"
+#include "drawgrid.h"
 #include "imagelist.h"
 #include "safefile.h"
 #include "shapes.h"
@@ -13,13 +15,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 
 class QAction;
 class QToolButton;
 class QKeySequence;
 class QLabel;
 class QListWidgetItem;
-class TDrawGrid;
 class TLevelListView;
 class TPaletteToolBar;
 namespace Ui {
@@ -46,7 +48,13 @@ public:
     // The edits that Undo and Redo step through.
     const QUndoStack& History() const { return FHistory; }
 
-    // Event handlers, named after the control and the event.
+protected:
+    void closeEvent(QCloseEvent* Event) override;
+    void showEvent(QShowEvent* Event) override;
+
+private:
+    // Event handlers, named after the control and the event. Each is connected through Guarded, the one
+    // place where what a handler throws is reported.
     void FormCreate();
     void FormDestroy();
     void FormCloseQuery(bool& CanClose);
@@ -58,14 +66,6 @@ public:
     void btnSaveLevelClick();
     void menTestLevelClick();
     void menExitClick();
-    void dgrdFieldSelectCell(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect);
-    void dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas);
-    void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
-    void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
-    void dgrdFieldStrokeBegan();
-    void dgrdFieldStrokeEnded();
-    void dgrdFieldStrokeCancelled();
-    void dgrdFieldDrawOver(QPainter& Canvas);
     void btnCellClick();
     void btnRectangleClick();
     void btnFillClick();
@@ -73,16 +73,30 @@ public:
     void btnPickClick();
     void menUndoClick();
     void menRedoClick();
+    void dgrdFieldSelectCell(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect);
+    void dgrdFieldDrawCell(TDrawGrid* Sender, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState State,
+                           QPainter& Canvas);
+    void dgrdFieldStrokeBegan();
+    void dgrdFieldStrokeEnded();
+    void dgrdFieldStrokeCancelled();
+    void dgrdFieldDrawOver(TDrawGrid* Sender, QPainter& Canvas);
+    void dgrdFieldCurrentCellChanged(int ACol, int ARow);
+    void dgrdFieldHoverCellChanged(int ACol, int ARow);
+    void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
+    void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
+
+    // A handler as the toolkit calls it: whatever it throws is shown in the error box, the silent abort
+    // is swallowed, and nothing crosses Qt's event dispatch.
+    template <class... TArgs> auto Guarded(void (TMainForm::*Handler)(TArgs...))
+    {
+        return [this, Handler](TArgs... Args) {
+            RunHandler([&] { (this->*Handler)(std::forward<TArgs>(Args)...); });
+        };
+    }
 
     void ReleaseToolBarButtons(TPaletteToolBar* ToolBar);
     void LoadLevelByName(const std::string& Name);
     bool QuerySaveChanges();
-
-protected:
-    void closeEvent(QCloseEvent* Event) override;
-    void showEvent(QShowEvent* Event) override;
-
-private:
     template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
     template <class TItem> void ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code);
     void CreateShortcuts();
