@@ -283,7 +283,7 @@ Canvas drawFixedBrick()
 }
 
 // ---------------------------------------------------------------------------------------------------------
-// Power-ups, 23 x 11: a glossy capsule with its letter
+// Power-ups, 23 x 11: a capsule with its letter
 
 const std::array<const char*, 7> GlyphS = {".####", "#....", "#....", ".###.", "....#", "....#", "####."};
 const std::array<const char*, 7> GlyphE = {"#####", "#....", "#....", "####.", "#....", "#....", "#####"};
@@ -292,29 +292,36 @@ const std::array<const char*, 7> GlyphF = {"#####", "#....", "#....", "####.", "
 const std::array<const char*, 7> GlyphI = {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "#####"};
 const std::array<const char*, 7> GlyphW = {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#."};
 
-bool capsuleInside(double X, double Y, double Inset)
-{
-    const double R = 5.5 - Inset;
-    const double Cx = std::clamp(X, 5.5, 17.5);
-    const double Dx = X - Cx, Dy = Y - 5.5;
-    return Dx * Dx + Dy * Dy <= R * R;
-}
-
+// Cells are copied opaquely over the brick, so a power-up covers its whole rectangle: a capsule that fills
+// it edge to edge, in a dark frame of its own colour, with darker end caps and the letter on the body.
 Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 7>& Glyph, const Rgba& Ink)
 {
-    Canvas C(23, 11, rgb(0, 0, 0));
-    C.paint([](double X, double Y) { return capsuleInside(X, Y, 0); }, darker(Base, 0.55));
-    C.paint([](double X, double Y) { return capsuleInside(X, Y, 1); },
-            [&](double, double Y) {
-                // lit from above: bright top, the colour itself in the middle, deep at the bottom
-                const double T = (Y - 1) / 9.0;
-                return T < 0.45 ? lighter(Base, 0.35 * (1 - T / 0.45)) : darker(Base, 0.45 * (T - 0.45) / 0.55);
-            });
-    // the gloss: a thin highlight along the upper body
-    for (int X = 5; X <= 17; ++X)
-        C.blend(X, 2, rgb(255, 255, 255), 0.45);
-    C.blend(4, 2, rgb(255, 255, 255), 0.2);
-    C.blend(18, 2, rgb(255, 255, 255), 0.2);
+    Canvas C(23, 11, darker(Base, 0.62));
+    for (int Y = 1; Y < 10; ++Y)
+        for (int X = 1; X < 22; ++X) {
+            // lit from above: bright top, the colour itself in the middle, deep at the bottom
+            const double T = (Y - 1) / 8.0;
+            const Rgba Body = T < 0.45 ? lighter(Base, 0.4 * (1 - T / 0.45)) : darker(Base, 0.4 * (T - 0.45) / 0.55);
+            const bool Cap = X <= 4 || X >= 18;
+            C.set(X, Y, Cap ? darker(Body, 0.3) : Body);
+        }
+    // the seams between the caps and the body
+    for (int Y = 1; Y < 10; ++Y) {
+        C.set(5, Y, darker(Base, 0.5));
+        C.set(17, Y, darker(Base, 0.5));
+    }
+    // a bevel: the upper and left inner edges catch the light, the lower and right ones fall off
+    for (int X = 1; X < 22; ++X) {
+        C.blend(X, 1, rgb(255, 255, 255), 0.35);
+        C.blend(X, 9, rgb(0, 0, 0), 0.3);
+    }
+    for (int Y = 1; Y < 10; ++Y) {
+        C.blend(1, Y, rgb(255, 255, 255), 0.25);
+        C.blend(21, Y, rgb(0, 0, 0), 0.25);
+    }
+    // the frame's corners turn in a little, so the capsule reads rounded without leaving the rectangle
+    for (auto [X, Y] : std::array<std::pair<int, int>, 4>{{{1, 1}, {21, 1}, {1, 9}, {21, 9}}})
+        C.set(X, Y, darker(Base, 0.5));
 
     // the letter, with a dark shadow one pixel to the lower right so it stands off the capsule
     const Rgba Shadow = darker(Base, 0.7);
@@ -456,6 +463,105 @@ Canvas drawRunButton()
     return C;
 }
 
+// Shape tools. The cell: one square painted into a faint patch of grid.
+Canvas drawCellShape()
+{
+    Canvas C(16, 16);
+    for (int Line : {2, 13})
+        for (int I = 0; I < 16; ++I) {
+            C.set(Line, I, rgb(150, 160, 180));
+            C.set(I, Line, rgb(150, 160, 180));
+        }
+    C.paint([](double X, double Y) { return X >= 4 && X <= 12 && Y >= 4 && Y <= 12; }, rgb(120, 30, 20));
+    C.paint([](double X, double Y) { return X >= 5 && X <= 11 && Y >= 5 && Y <= 11; },
+            [](double X, double Y) { return mix(rgb(255, 140, 100), rgb(200, 50, 30), (X + Y - 10) / 12); });
+    return C;
+}
+
+// The rectangle: a hollow outline with solid corner marks, the corners a drag spans.
+Canvas drawRectangleShape()
+{
+    Canvas C(16, 16);
+    const auto Frame = [](double X, double Y) {
+        const bool Outer = X >= 1 && X <= 15 && Y >= 3 && Y <= 13;
+        const bool Inner = X > 3 && X < 13 && Y > 5 && Y < 11;
+        return Outer && !Inner;
+    };
+    C.paint(Frame, [](double X, double Y) { return mix(rgb(120, 180, 255), rgb(30, 80, 190), (X + Y - 4) / 24); });
+    C.paint([&](double X, double Y) { return X > 1.8 && X < 14.2 && Y > 3.8 && Y < 12.2 && Frame(X, Y); },
+            [](double X, double Y) { return mix(rgb(170, 210, 255), rgb(60, 120, 230), (X + Y - 4) / 24); });
+    for (auto [X, Y] : std::array<std::pair<int, int>, 2>{{{0, 2}, {13, 11}}})
+        C.fillRect(X, Y, 3, 3, rgb(20, 40, 100));
+    return C;
+}
+
+// The fill: a paint bucket tipped to the left, paint running from its lip.
+Canvas drawBucket()
+{
+    Canvas C(16, 16);
+    // Shapes are given upright around the bucket's middle and turned into place.
+    const double Cx = 9.2, Cy = 8.6, A = -0.6;
+    const auto turned = [=](std::function<bool(double, double)> Upright) {
+        return [=](double X, double Y) {
+            const double Dx = X - Cx, Dy = Y - Cy;
+            return Upright(Dx * std::cos(A) + Dy * std::sin(A), -Dx * std::sin(A) + Dy * std::cos(A));
+        };
+    };
+    const auto Handle = [](double X, double Y) {
+        const double D = std::hypot(X, Y + 2.4);
+        return Y < -2.4 && D >= 4.0 && D <= 5.1;
+    };
+    C.paint(turned(Handle), rgb(60, 60, 70));
+    C.paint(turned(polygon({{-5.2, -3.0}, {5.2, -3.0}, {4.0, 5.6}, {-4.0, 5.6}})), rgb(40, 50, 70));
+    C.paint(turned(polygon({{-4.3, -2.4}, {4.3, -2.4}, {3.2, 4.7}, {-3.2, 4.7}})),
+            [](double X, double Y) { return mix(rgb(235, 238, 245), rgb(125, 135, 155), (X + Y - 8) / 14); });
+    const auto Mouth = [](double Rx, double Ry) {
+        return [=](double X, double Y) { return X * X / (Rx * Rx) + (Y + 2.6) * (Y + 2.6) / (Ry * Ry) <= 1; };
+    };
+    C.paint(turned(Mouth(4.47, 1.34)), rgb(40, 50, 70));
+    C.paint(turned(Mouth(3.6, 0.95)), rgb(40, 150, 230));
+    // the paint running down from the lower lip, and its drop
+    C.paint(polygon({{1.6, 5.0}, {4.4, 6.0}, {3.0, 11.6}, {1.0, 11.6}}), rgb(40, 150, 230));
+    C.paint(circle(1.9, 13.4, 1.7), rgb(40, 150, 230));
+    C.set(1, 13, rgb(190, 230, 255));
+    return C;
+}
+
+// The mirror: a shape and its mirror image either side of a dashed middle line.
+Canvas drawMirror()
+{
+    Canvas C(16, 16);
+    C.paint(polygon({{0.5, 3}, {6.5, 8}, {0.5, 13}}), rgb(120, 50, 10));
+    C.paint(polygon({{1.5, 5.2}, {5.0, 8}, {1.5, 10.8}}),
+            [](double, double Y) { return mix(rgb(255, 200, 90), rgb(230, 120, 20), (Y - 5) / 6); });
+    C.paint(polygon({{15.5, 3}, {9.5, 8}, {15.5, 13}}), rgb(120, 50, 10));
+    C.paint(polygon({{14.5, 5.2}, {11.0, 8}, {14.5, 10.8}}),
+            [](double, double Y) { return mix(rgb(255, 230, 170), rgb(240, 170, 80), (Y - 5) / 6); });
+    for (int Y = 0; Y < 16; ++Y)
+        if (Y % 4 != 3) {
+            C.set(7, Y, rgb(30, 40, 80));
+            C.set(8, Y, rgb(90, 110, 200));
+        }
+    return C;
+}
+
+// Pick: an eyedropper, its bulb at the top right and a drop of colour at the tip.
+Canvas drawEyedropper()
+{
+    Canvas C(16, 16);
+    const double A = -Pi / 4;
+    C.paint(turnedRect(7.0, 9.0, 5.0, 1.6, A), rgb(40, 50, 70));
+    C.paint(turnedRect(7.0, 9.0, 4.6, 0.9, A), [](double X, double Y) {
+        return mix(rgb(230, 245, 255), rgb(150, 190, 220), (X - Y + 6) / 12);
+    });
+    C.paint(turnedRect(11.6, 4.4, 1.4, 2.6, A), rgb(60, 60, 70));
+    C.paint(circle(13.0, 3.0, 2.8), rgb(110, 20, 30));
+    C.paint(circle(13.0, 3.0, 2.1),
+            [](double X, double Y) { return mix(rgb(240, 90, 90), rgb(170, 30, 40), (X + Y - 12) / 6); });
+    C.paint(circle(2.6, 13.4, 1.6), rgb(40, 150, 230));
+    return C;
+}
+
 // The application icon: a paddle, a ball and a wall of the catalogue's bricks on a night-blue tile.
 Canvas drawIcon(const std::vector<Canvas>& Bricks)
 {
@@ -514,6 +620,11 @@ std::vector<Picture> drawAll()
     All.push_back({"tool_new.bmp", drawNewSheet(), true});
     All.push_back({"tool_save.bmp", drawFloppy(), true});
     All.push_back({"tool_run.bmp", drawRunButton(), true});
+    All.push_back({"tool_cell.bmp", drawCellShape(), true});
+    All.push_back({"tool_rectangle.bmp", drawRectangleShape(), true});
+    All.push_back({"tool_fill.bmp", drawBucket(), true});
+    All.push_back({"tool_mirror.bmp", drawMirror(), true});
+    All.push_back({"tool_pick.bmp", drawEyedropper(), true});
     All.push_back({"zolvane.bmp", drawIcon(Bricks), true});
     return All;
 }

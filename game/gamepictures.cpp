@@ -1,17 +1,14 @@
 #include "gamepictures.h"
 
+#include "elementkinds.h"
+
 #include <QImage>
 
 namespace {
 
-const char* const BrickFiles[] = {"brick001.bmp", "brick002.bmp", "brick003.bmp", "brick004.bmp", "brick005.bmp",
-                                  "brick006.bmp", "brick007.bmp", "brick008.bmp", "brick009.bmp", "brick_fixed.bmp"};
-const char* const PowerUpFiles[] = {"pu_blue.bmp", "pu_vio.bmp",   "pu_yellow.bmp",
-                                    "pu_grey.bmp", "pu_green.bmp", "pu_braun.bmp"};
-
 QPixmap Load(const char* FileName, int Scale)
 {
-    const QImage Image(QStringLiteral("editor/images/") + QLatin1String(FileName));
+    const QImage Image(QString::fromLatin1(FileName));
     if (Image.isNull())
         return {};
     // Nearest-neighbour keeps the small pictures crisp, as the editor's grid shows them.
@@ -23,10 +20,10 @@ QPixmap Load(const char* FileName, int Scale)
 
 TGamePictures::TGamePictures()
 {
-    for (int Code = 1; Code <= 10; ++Code)
-        FBricks[Code] = Load(BrickFiles[Code - 1], 2);
-    for (int Code = 1; Code <= 6; ++Code)
-        FPowerUps[Code] = Load(PowerUpFiles[Code - 1], 1);
+    for (const TCatalogueEntry& Kind : BrickKinds())
+        FBricks.at(Kind.Id) = Load(Kind.ImageFile, 2);
+    for (const TCatalogueEntry& Kind : PowerUpKinds())
+        FPowerUps.at(Kind.Id) = Load(Kind.ImageFile, 1);
 }
 
 const QPixmap& TGamePictures::Brick(int Code) const

@@ -1,5 +1,6 @@
 #include "gamewindow.h"
 
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -279,23 +280,65 @@ void TGameWindow::paintPaddleAndBalls(QPainter& Painter) const
     }
 }
 
+QRectF TGameWindow::StatusBar()
+{
+    return QRectF(0, FieldHeight, FieldWidth, StatusHeight);
+}
+
+QFont TGameWindow::StatusFont(const QFont& Base)
+{
+    QFont Font = Base;
+    Font.setPixelSize(14);
+    Font.setBold(true);
+    return Font;
+}
+
+QFont TGameWindow::HintFont(const QFont& Base)
+{
+    QFont Font = Base;
+    Font.setPixelSize(12);
+    Font.setBold(false);
+    return Font;
+}
+
+TGameWindow::TStatusLayout TGameWindow::LayoutStatus(const QString& Status, const QFont& Base)
+{
+    constexpr double Margin = 10;
+    constexpr double Gap = 24;
+    const QRectF Inner = StatusBar().adjusted(Margin, 0, -Margin, 0);
+    const QFontMetricsF StatusMetrics(StatusFont(Base));
+    const QFontMetricsF HintMetrics(HintFont(Base));
+    TStatusLayout Layout;
+    const double StatusWidth = std::min(StatusMetrics.horizontalAdvance(Status), Inner.width());
+    Layout.Status = QRectF(Inner.left(), Inner.top(), StatusWidth, Inner.height());
+    for (const QString& Hint : {QStringLiteral("Mouse/arrows move, Space, P pause, Esc quit"),
+                                QStringLiteral("P pause, Esc quit"), QStringLiteral("Esc quit")}) {
+        const double HintWidth = HintMetrics.horizontalAdvance(Hint);
+        if (StatusWidth + Gap + HintWidth <= Inner.width()) {
+            Layout.Hint = QRectF(Inner.right() - HintWidth, Inner.top(), HintWidth, Inner.height());
+            Layout.HintText = Hint;
+            break;
+        }
+    }
+    return Layout;
+}
+
 void TGameWindow::paintStatus(QPainter& Painter) const
 {
     const TGameState& State = FGame.State();
-    const QRectF Bar(0, FieldHeight, FieldWidth, StatusHeight);
-    Painter.fillRect(Bar, QColor(24, 26, 36));
-    QFont Font = Painter.font();
-    Font.setPixelSize(14);
-    Font.setBold(true);
-    Painter.setFont(Font);
+    Painter.fillRect(StatusBar(), QColor(24, 26, 36));
+    const QString Status = QString::fromStdString(GameStatusLine(State));
+    const QFont Base = Painter.font();
+    const TStatusLayout Layout = LayoutStatus(Status, Base);
     const bool Ended = State.Phase == TGamePhase::Won || State.Phase == TGamePhase::Lost;
+    Painter.setFont(StatusFont(Base));
     Painter.setPen(Ended ? QColor(255, 215, 90) : QColor(220, 225, 235));
-    Painter.drawText(Bar.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignLeft,
-                     QString::fromStdString(GameStatusLine(State)));
-    Font.setBold(false);
-    Font.setPixelSize(12);
-    Painter.setFont(Font);
+    // Wider than the whole bar only with a font far larger than ours; cut it off then rather than run over.
+    const QString Shown = QFontMetricsF(StatusFont(Base)).elidedText(Status, Qt::ElideRight, Layout.Status.width());
+    Painter.drawText(Layout.Status, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, Shown);
+    if (Layout.HintText.isEmpty())
+        return;
+    Painter.setFont(HintFont(Base));
     Painter.setPen(QColor(130, 135, 150));
-    Painter.drawText(Bar.adjusted(10, 0, -10, 0), Qt::AlignVCenter | Qt::AlignRight,
-                     QStringLiteral("Mouse/arrows move, Space, P pause, Esc quit"));
+    Painter.drawText(Layout.Hint, Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, Layout.HintText);
 }

@@ -23,6 +23,18 @@ public:
     // The paddle follows the ball and launches by itself: for unattended runs and screenshots.
     void setAutoPlay(bool AutoPlay) { FAutoPlay = AutoPlay; }
 
+    // The status bar below the field, in field pixels: the status from the left, the key hint at the
+    // right in the longest form that keeps clear of the status, or none when even the shortest would not.
+    struct TStatusLayout {
+        QRectF Status;
+        QRectF Hint;
+        QString HintText;
+    };
+    static QRectF StatusBar();
+    static QFont StatusFont(const QFont& Base);
+    static QFont HintFont(const QFont& Base);
+    static TStatusLayout LayoutStatus(const QString& Status, const QFont& Base);
+
 protected:
     void paintEvent(QPaintEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;

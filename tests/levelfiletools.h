@@ -3,6 +3,7 @@
 // Helpers shared by the level file tests: records given in the file's own characters, file bytes,
 // folder listings, child processes, and readable failure output for whole records.
 
+#include "elementkinds.h"
 #include "leveldata.h"
 #include "safefile.h"
 
@@ -17,8 +18,16 @@
 
 namespace LevelFileTools {
 
-inline const std::string BrickChars = ".123456789#";
-inline const std::string PowerUpChars = ".SELFIW";
+// The file character of every code, indexed by code: the kinds table read back.
+inline std::string FileCharsByCode(char (*CharOf)(std::uint8_t))
+{
+    std::string Chars;
+    for (std::uint8_t Code = 0; CharOf(Code) != '\0'; ++Code)
+        Chars += CharOf(Code);
+    return Chars;
+}
+inline const std::string BrickChars = FileCharsByCode(BrickCharOf);
+inline const std::string PowerUpChars = FileCharsByCode(PowerUpCharOf);
 
 // A loaded, unchanged record; a short row is padded with empty cells. Only valid characters may appear.
 inline TLevelData RecordFromRows(const QList<QByteArray>& Rows, const std::string& Trailer, const std::string& FileName)
@@ -43,6 +52,17 @@ inline QList<QByteArray> CanonicalRows()
     for (int I = 0; I < LevelRows; ++I)
         for (int Column = 0; Column < LevelColumns; ++Column)
             Rows[I] += QByteArray(1, BrickChars[(I + Column) % 11]) + PowerUpChars[(Column + 2 * I) % 7];
+    return Rows;
+}
+
+// Ten valid rows with a brick in every cell, so that no power-up sits on an empty cell: a level file made
+// of them and CR LF line ends has nothing for a checker to note.
+inline QList<QByteArray> BrickRows()
+{
+    QList<QByteArray> Rows(LevelRows);
+    for (int Row = 0; Row < LevelRows; ++Row)
+        for (int Column = 0; Column < LevelColumns; ++Column)
+            Rows[Row] += QByteArray(1, BrickChars[1 + (Row + Column) % 10]) + PowerUpChars[(Row + 2 * Column) % 7];
     return Rows;
 }
 

@@ -1,7 +1,8 @@
 // Starts the built editor in its game directory on a real X server, waits until its window shows the
 // field grid and both palettes, saves a screenshot and closes the editor. Usage:
-//   smoke_editor GAME_DIR EDITOR SCREENSHOT.png
-// Exits 0 when everything was drawn.
+//   smoke_editor GAME_DIR EDITOR SCREENSHOT.png [WORKING_DIR]
+// EDITOR is started in WORKING_DIR, by default GAME_DIR; a launcher started elsewhere must find the game
+// directory itself. Exits 0 when everything was drawn.
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -78,8 +79,8 @@ TCheck Inspect(const QImage& Shot, const QStringList& Pictures)
 int main(int argc, char* argv[])
 {
     QGuiApplication Application(argc, argv);
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: smoke_editor GAME_DIR EDITOR SCREENSHOT.png\n");
+    if (argc != 4 && argc != 5) {
+        std::fprintf(stderr, "usage: smoke_editor GAME_DIR EDITOR SCREENSHOT.png [WORKING_DIR]\n");
         return 2;
     }
     const QString GameDir = QString::fromLocal8Bit(argv[1]);
@@ -93,7 +94,7 @@ int main(int argc, char* argv[])
     }
 
     QProcess Editor;
-    Editor.setWorkingDirectory(GameDir);
+    Editor.setWorkingDirectory(argc == 5 ? QString::fromLocal8Bit(argv[4]) : GameDir);
     Editor.setProcessChannelMode(QProcess::ForwardedChannels);
     Editor.start(QString::fromLocal8Bit(argv[2]), {});
     if (!Editor.waitForStarted(10000)) {

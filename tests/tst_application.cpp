@@ -3,9 +3,16 @@
 #include "exceptions.h"
 #include "messagecapture.h"
 
+#include <QPushButton>
 #include <QtTest>
 
+#include <csignal>
+
 namespace {
+
+// Read right after the application object is made: the test library installs its own crash handlers
+// (SIGPIPE among them) once the tests run.
+QList<int> IgnoredAtStartUp;
 
 class TThrowingObject : public QObject {
 public:
@@ -98,11 +105,79 @@ private slots:
         QCOMPARE(Capture.Shown.size(), 1);
         QCOMPARE(Capture.Shown[0].Text, QStringLiteral("Escaped the handler."));
     }
+
+    // A write past the file-size limit or into a closed pipe must fail, not end the editor.
+    void startUpIgnoresTheSignalsOfAFailedWrite_data()
+    {
+        QTest::addColumn<int>("Signal");
+        QTest::newRow("SIGXFSZ") << SIGXFSZ;
+        QTest::newRow("SIGPIPE") << SIGPIPE;
+    }
+    void startUpIgnoresTheSignalsOfAFailedWrite()
+    {
+        QFETCH(int, Signal);
+        QVERIFY2(IgnoredAtStartUp.contains(Signal), qPrintable(QString::number(Signal)));
+    }
+
+    // The real boxes, answered by a user: the buttons in their order, the default, Esc and the close box.
+    void questionsAnswerByKeyAndButton_data()
+    {
+        QTest::addColumn<bool>("WithCancel");
+        QTest::addColumn<QString>("Action");
+        QTest::addColumn<int>("Answer");
+        QTest::newRow("yes/no: Enter is No") << false << "Enter" << int(TModalResult::No);
+        QTest::newRow("yes/no: Esc is No") << false << "Esc" << int(TModalResult::No);
+        QTest::newRow("yes/no: close box is No") << false << "Close" << int(TModalResult::No);
+        QTest::newRow("yes/no: Yes") << false << "&Yes" << int(TModalResult::Yes);
+        QTest::newRow("yes/no: No") << false << "&No" << int(TModalResult::No);
+        QTest::newRow("yes/no/cancel: Enter is Yes") << true << "Enter" << int(TModalResult::Yes);
+        QTest::newRow("yes/no/cancel: Esc is Cancel") << true << "Esc" << int(TModalResult::Cancel);
+        QTest::newRow("yes/no/cancel: close box is Cancel") << true << "Close" << int(TModalResult::Cancel);
+        QTest::newRow("yes/no/cancel: No") << true << "&No" << int(TModalResult::No);
+        QTest::newRow("yes/no/cancel: Cancel") << true << "Cancel" << int(TModalResult::Cancel);
+    }
+    void questionsAnswerByKeyAndButton()
+    {
+        QFETCH(bool, WithCancel);
+        QFETCH(QString, Action);
+        QFETCH(int, Answer);
+        QStringList Captions;
+        QTimer Answerer;
+        Answerer.setInterval(10);
+        QObject::connect(&Answerer, &QTimer::timeout, [&] {
+            QWidget* Box = QApplication::activeModalWidget();
+            if (!Box)
+                return;
+            Answerer.stop();
+            for (QPushButton* Button : Box->findChildren<QPushButton*>()) {
+                Captions << Button->text() + (Button->isDefault() ? "*" : "");
+                if (Button->text() == Action)
+                    Button->click();
+            }
+            if (Action == "Enter")
+                QTest::keyClick(Box->focusWidget() ? Box->focusWidget() : Box, Qt::Key_Return);
+            else if (Action == "Esc")
+                QTest::keyClick(Box, Qt::Key_Escape);
+            else if (Action == "Close")
+                Box->close();
+        });
+        Answerer.start();
+        const QString Text = QStringLiteral("Sure?");
+        const TModalResult Result = WithCancel ? AskYesNoCancel(Text) : AskYesNo(Text);
+        const QStringList Expected = WithCancel ? QStringList{"&Yes*", "&No", "Cancel"} : QStringList{"&Yes", "&No*"};
+        QCOMPARE(Captions, Expected);
+        QCOMPARE(int(Result), Answer);
+    }
 };
 
 int main(int argc, char* argv[])
 {
     TApplication Application(argc, argv);
+    for (const int Signal : {SIGXFSZ, SIGPIPE}) {
+        struct sigaction Current {};
+        if (sigaction(Signal, nullptr, &Current) == 0 && Current.sa_handler == SIG_IGN)
+            IgnoredAtStartUp << Signal;
+    }
     TestApplication Test;
     return QTest::qExec(&Test, argc, argv);
 }

@@ -32,6 +32,9 @@ class TDrawGridTest : public QObject {
     TDrawGrid* FGrid = nullptr;
     QLineEdit* FOther = nullptr;
     TCells FSelected;
+    QStringList FStrokes; // "[" a stroke began, "]" it ended, "x" it was cancelled, "(c,r)" a selection
+    QStringList FSources; // per selection: "pointer" or "key" (a key or the wheel), by StrokeByPointer
+    QStringList FHovers;
     TCells FDrawn;
     QList<TDrawGrid::TGridDrawState> FDrawnStates;
     QPoint FStart, FRefused, FBlurAt;
@@ -121,6 +124,8 @@ private slots:
         FGrid->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
             QCOMPARE(Sender, FGrid);
             FSelected << QPoint(ACol, ARow);
+            FStrokes << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow);
+            FSources << (FGrid->StrokeByPointer() ? "pointer" : "key");
             CanSelect = QPoint(ACol, ARow) != FRefused;
             if (QPoint(ACol, ARow) == FBlurAt)
                 FOther->setFocus();
@@ -131,6 +136,14 @@ private slots:
             FDrawn << QPoint(ACol, ARow);
             FDrawnStates << State;
         });
+        FStrokes.clear();
+        FSources.clear();
+        FHovers.clear();
+        connect(FGrid, &TDrawGrid::StrokeBegan, this, [this] { FStrokes << "["; });
+        connect(FGrid, &TDrawGrid::StrokeEnded, this, [this] { FStrokes << "]"; });
+        connect(FGrid, &TDrawGrid::StrokeCancelled, this, [this] { FStrokes << "x"; });
+        connect(FGrid, &TDrawGrid::HoverCellChanged, this,
+                [this](int ACol, int ARow) { FHovers << QStringLiteral("(%1,%2)").arg(ACol).arg(ARow); });
         FHost->show();
         FHost->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(FHost.get()));
@@ -227,6 +240,29 @@ private slots:
     }
     void autoStepsTowardsPointerOutside() { RunAndCompare(); }
 
+    // Only two pointer positions that both lie on cells are joined by a line: what happened outside the
+    // cell area is the auto-step's alone.
+    void strokeComingBackInSelectsOnlyTheCellEntered_data() {
+        AddColumns();
+        QTest::newRow("re-entering elsewhere, no tick")
+            << "press 2 2; move @-10,40; move 8 6; release 8 6" << TCells{{2, 2}, {8, 6}};
+        QTest::newRow("steps while outside, then the entered cell, then a line again")
+            << "press 3 4; move @-10,80; tick; tick; move 9 4; move 11 4; release 11 4"
+            << TCells{{3, 4}, {2, 4}, {1, 4}, {9, 4}, {10, 4}, {11, 4}};
+        QTest::newRow("release over another cell after being outside")
+            << "press 2 2; move @300,-20; release 9 7" << TCells{{2, 2}, {9, 7}};
+        QTest::newRow("out through the right, back in through the bottom")
+            << "press 17 1; move @700,30; tick; move @300,250; move 10 8; release 10 8"
+            << TCells{{17, 1}, {18, 1}, {10, 8}};
+        QTest::newRow("the left border pixel is outside the cell area")
+            << "press 1 1; move @0,25; move 5 1; release 5 1" << TCells{{1, 1}, {5, 1}};
+        QTest::newRow("past the last lines is outside the cell area")
+            << "press 18 8; move @621,191; move 15 5; release 15 5" << TCells{{18, 8}, {15, 5}};
+        QTest::newRow("coming back onto the current cell selects nothing")
+            << "press 6 3; move @-5,60; move 6 3; move 8 3; release 8 3" << TCells{{6, 3}, {7, 3}, {8, 3}};
+    }
+    void strokeComingBackInSelectsOnlyTheCellEntered() { RunAndCompare(); }
+
     void keysMoveTheCurrentCell_data() {
         AddColumns();
         QTest::newRow("arrows move one cell")
@@ -268,6 +304,68 @@ private slots:
     }
     void handlerStopsTheSelection() { RunAndCompare(); }
 
+    // Every selection lies inside a stroke: a press until its release, one key move, one wheel notch.
+    void strokesFrameTheSelections_data() {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("strokes");
+        QTest::newRow("a drag and its release") << "press 1 1; move 2 1; release 4 1" << "[ (1,1) (2,1) (3,1) (4,1) ]";
+        QTest::newRow("auto-steps stay in the press's stroke")
+            << "press 2 3; move @-10,60; tick; tick; release @-10,60" << "[ (2,3) (1,3) (0,3) ]";
+        QTest::newRow("each key move") << "key Right; key Down; key Up" << "[ (1,0) ] [ (1,1) ] [ (1,0) ]";
+        QTest::newRow("a key that moves nowhere begins nothing") << "key Left; key Ctrl+Home" << "";
+        QTest::newRow("each wheel notch") << "wheel -240" << "[ (0,1) ] [ (0,2) ]";
+        QTest::newRow("a key during a drag splits it")
+            << "press 1 1; key Right; move 3 2; release 3 2" << "[ (1,1) ] [ (2,1) ] [ (3,2) ]";
+        QTest::newRow("focus loss cancels it") << "press 1 1; blur; move 2 1; release 2 1" << "[ (1,1) x ]";
+        QTest::newRow("Esc cancels it, and the release selects nothing")
+            << "press 1 1; move 2 1; key Escape; move 4 1; release 4 1" << "[ (1,1) (2,1) x ]";
+        QTest::newRow("Esc without a drag cancels nothing") << "key Escape; key Right" << "[ (1,0) ]";
+        QTest::newRow("a double-click adds none") << "press 4 4; release 4 4; dclick 4 4; release 4 4" << "[ (4,4) ]";
+        QTest::newRow("a release elsewhere cancels it") << "press 1 1; lostmove 2 1" << "[ (1,1) x ]";
+        QTest::newRow("other buttons begin none") << "press:right 1 1; release:right 1 1" << "";
+    }
+    void strokesFrameTheSelections() {
+        QFETCH(QString, script);
+        QFETCH(QString, strokes);
+        Run(script);
+        QCOMPARE(FStrokes.join(' '), strokes);
+    }
+
+    // So that an owner can paint a shape for a press and one cell for a key, even in the middle of a drag.
+    void strokeByPointerTellsAPressFromAKey() {
+        Run("press 1 1; move 2 1; key Down; move 3 3; release 3 3; wheel -120; key Left");
+        QCOMPARE(FSources, (QStringList{"pointer", "pointer", "key", "pointer", "key", "key"}));
+        QVERIFY(!FGrid->StrokeByPointer());
+    }
+
+    // Drawn last, over the cells and the lines, until the owner takes it away.
+    void drawOverPaintsOverCellsAndLines() {
+        FGrid->SetOnDrawOver([&](TDrawGrid* Sender, QPainter& Canvas) {
+            QCOMPARE(Sender, FGrid);
+            Canvas.fillRect(FGrid->CellRect(2, 2).adjusted(0, 0, 1, 1), Qt::magenta);
+        });
+        const QRect Cell = FGrid->CellRect(2, 2);
+        QImage Image = Render();
+        QCOMPARE(Image.pixelColor(Cell.center()), QColor(Qt::magenta));
+        QCOMPARE(Image.pixelColor(Cell.bottomRight() + QPoint(1, 1)), QColor(Qt::magenta));
+        FGrid->SetOnDrawOver({});
+        Image = Render();
+        QCOMPARE(Image.pixelColor(Cell.center()), FGrid->palette().color(QPalette::Base));
+        QCOMPARE(Image.pixelColor(Cell.bottomRight() + QPoint(1, 1)), QColor(0xC0, 0xC0, 0xC0));
+    }
+
+    void hoverReportsTheCellUnderThePointerAndSelectsNothing() {
+        QTest::mouseMove(FGrid, FGrid->CellRect(3, 3).center());
+        QTest::mouseMove(FGrid, FGrid->CellRect(3, 3).center() + QPoint(2, 2));
+        QTest::mouseMove(FGrid, FGrid->CellRect(4, 3).center());
+        QTest::mouseMove(FGrid, QPoint(0, 5)); // the border belongs to no cell
+        QTest::mouseMove(FGrid, FGrid->CellRect(5, 0).center());
+        QTest::mouseMove(FOther, FOther->rect().center());
+        QTRY_COMPARE(FHovers.join(' '), QStringLiteral("(3,3) (4,3) (-1,-1) (5,0) (-1,-1)"));
+        QCOMPARE(Describe(FSelected), QString());
+        QCOMPARE(Current(), QPoint(0, 0));
+    }
+
     void focusChangesSelectNothing() {
         Run("start 4 2");
         QTest::keyClick(FGrid, Qt::Key_Tab);
@@ -294,6 +392,16 @@ private slots:
         std::sort(FDrawn.begin(), FDrawn.end(), [](QPoint A, QPoint B) { return std::pair(A.y(), A.x()) < std::pair(B.y(), B.x()); });
         FDrawn.erase(std::unique(FDrawn.begin(), FDrawn.end()), FDrawn.end());
         QCOMPARE(Describe(FDrawn), Describe(expected));
+    }
+
+    void invalidateCellsRepaintsJustThoseCells() {
+        QVERIFY(QTest::qWaitForWindowExposed(FHost.get()));
+        QCoreApplication::processEvents();
+        FDrawn.clear();
+        FGrid->InvalidateCells({{2, 2}, {3, 2}, {2, 3}, {19, 9}, {7, 0}, {20, 0}});
+        QCoreApplication::processEvents();
+        std::sort(FDrawn.begin(), FDrawn.end(), [](QPoint A, QPoint B) { return std::pair(A.y(), A.x()) < std::pair(B.y(), B.x()); });
+        QCOMPARE(Describe(FDrawn), Describe({{7, 0}, {2, 2}, {3, 2}, {2, 3}, {19, 9}}));
     }
 
     void renderedLinesBorderCellsAndFocusFrame_data() {

@@ -4,6 +4,7 @@
 
 #include "gamepictures.h"
 #include "gamerules.h"
+#include "gamestatus.h"
 #include "gamewindow.h"
 
 using namespace GameRules;
@@ -28,6 +29,33 @@ QImage Grabbed(QWidget& Widget, const TGameRect& Rect)
               static_cast<int>(Rect.Height));
 }
 
+TLevelData ThreeBricks()
+{
+    TLevelData Level;
+    Level.Loaded = 1;
+    Level.Cells[2][1] = {4, 0};
+    Level.Cells[5][3] = {1, PowerUpExtraBall};
+    Level.Cells[7][0] = {BrickFixed, 0};
+    return Level;
+}
+
+QString StatusOf(TGamePhase Phase, int Shots = 0, bool Iron = false, bool Wall = false, std::uint64_t Steps = 1)
+{
+    TGameState State;
+    State.Phase = Phase;
+    State.Lives = 3;
+    State.ShotsLoaded = Shots;
+    State.IronStepsLeft = Iron ? 100 : 0;
+    State.WallActive = Wall;
+    State.Steps = Steps;
+    return QString::fromStdString(GameStatusLine(State));
+}
+
+QString Describe(const QRectF& Rect)
+{
+    return QString("(%1..%2)").arg(Rect.left()).arg(Rect.right());
+}
+
 } // namespace
 
 class TestGameWindow : public QObject {
@@ -41,20 +69,18 @@ private slots:
     void escapeClosesTheWindow();
     void bricksShowTheEditorsPicturesOrPlainColours_data();
     void bricksShowTheEditorsPicturesOrPlainColours();
+    void statusAndKeyHintKeepClearOfEachOther_data();
+    void statusAndKeyHintKeepClearOfEachOther();
+    void longestStatusIsDrawnLeftOfTheHint();
 
 private:
-    void showWindow();
+    void showWindow(const TLevelData& Level = ThreeBricks());
 
     std::unique_ptr<TGameWindow> FWindow;
 };
 
-void TestGameWindow::showWindow()
+void TestGameWindow::showWindow(const TLevelData& Level)
 {
-    TLevelData Level;
-    Level.Loaded = 1;
-    Level.Cells[2][1] = {4, 0};
-    Level.Cells[5][3] = {1, PowerUpExtraBall};
-    Level.Cells[7][0] = {BrickFixed, 0};
     FWindow = std::make_unique<TGameWindow>(Level, "test.lvl", 5);
     FWindow->resize(FullWidth, FullHeight);
     FWindow->show();
@@ -159,6 +185,75 @@ void TestGameWindow::bricksShowTheEditorsPicturesOrPlainColours()
         }
         QCOMPARE(Grabbed(*FWindow, Case.Rect), Want);
     }
+}
+
+void TestGameWindow::statusAndKeyHintKeepClearOfEachOther_data()
+{
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("hint");
+    using enum TGamePhase;
+    const QString Full = "Mouse/arrows move, Space, P pause, Esc quit";
+    QTest::newRow("waiting") << StatusOf(Ready) << Full;
+    QTest::newRow("game over") << StatusOf(Lost) << Full;
+    QTest::newRow("everything") << StatusOf(Playing, 3, true, true) << QString();
+    QTest::newRow("nothing to break") << StatusOf(Won, 0, false, false, 0) << QString();
+    QTest::newRow("wider than the bar") << QString("Lives 3  |  ").repeated(12) << QString("(none)");
+}
+
+// Measured with the fonts the bar is painted in: the status never reaches the hint, and a hint is dropped
+// to a shorter form, or left out, rather than overlap.
+void TestGameWindow::statusAndKeyHintKeepClearOfEachOther()
+{
+    QFETCH(QString, status);
+    QFETCH(QString, hint);
+    const QFont Base = QApplication::font();
+    const TGameWindow::TStatusLayout Layout = TGameWindow::LayoutStatus(status, Base);
+    const QRectF Bar = TGameWindow::StatusBar();
+    const double StatusWidth = QFontMetricsF(TGameWindow::StatusFont(Base)).horizontalAdvance(status);
+    const double HintWidth = QFontMetricsF(TGameWindow::HintFont(Base)).horizontalAdvance(Layout.HintText);
+    const QString Record = QString("status %1 wide in %2, hint \"%3\" %4 wide in %5, bar %6")
+                               .arg(StatusWidth)
+                               .arg(Describe(Layout.Status), Layout.HintText)
+                               .arg(HintWidth)
+                               .arg(Describe(Layout.Hint), Describe(Bar));
+    QVERIFY2(Bar.contains(Layout.Status), qPrintable(Record));
+    if (hint == "(none)") {
+        QVERIFY2(Layout.HintText.isEmpty(), qPrintable(Record));
+        return;
+    }
+    QVERIFY2(StatusWidth <= Layout.Status.width(), qPrintable(Record));
+    if (!hint.isEmpty())
+        QCOMPARE(Layout.HintText, hint);
+    if (Layout.HintText.isEmpty())
+        return;
+    QVERIFY2(HintWidth <= Layout.Hint.width() && Bar.contains(Layout.Hint), qPrintable(Record));
+    QVERIFY2(Layout.Status.right() + 16 <= Layout.Hint.left(), qPrintable(Record));
+}
+
+// In the painted bar: the ended game's yellow status lies wholly left of the grey hint, with a clear gap.
+void TestGameWindow::longestStatusIsDrawnLeftOfTheHint()
+{
+    TLevelData Empty;
+    Empty.Loaded = 1;
+    showWindow(Empty);
+    QCOMPARE(FWindow->Game().State().Phase, TGamePhase::Won);
+    const QImage Bar = Grabbed(*FWindow, {0, FieldHeight, FieldWidth, 28});
+    const QColor Background(24, 26, 36);
+    int StatusRight = -1, HintLeft = Bar.width();
+    for (int Y = 0; Y < Bar.height(); ++Y)
+        for (int X = 0; X < Bar.width(); ++X) {
+            const QColor C = Bar.pixelColor(X, Y);
+            const int Difference = std::abs(C.red() - Background.red()) + std::abs(C.green() - Background.green()) +
+                                   std::abs(C.blue() - Background.blue());
+            if (C.red() > C.blue() + 30)
+                StatusRight = std::max(StatusRight, X);
+            else if (Difference >= 90 && C.blue() > C.red() + 5)
+                HintLeft = std::min(HintLeft, X);
+        }
+    QVERIFY2(StatusRight > 200, qPrintable(QString("status ends at %1").arg(StatusRight)));
+    QVERIFY2(HintLeft < Bar.width(), "no hint drawn");
+    QVERIFY2(StatusRight + 12 <= HintLeft,
+             qPrintable(QString("status ends at %1, hint starts at %2").arg(StatusRight).arg(HintLeft)));
 }
 
 QTEST_MAIN(TestGameWindow)

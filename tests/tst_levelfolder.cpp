@@ -56,20 +56,26 @@ private slots:
     }
 
     void nextLevelFileNameIsOneAboveTheLargest_data() {
-        QTest::addColumn<QStringList>("Captions");
+        QTest::addColumn<QStringList>("Taken");
         QTest::addColumn<QString>("Expected");
         QTest::newRow("empty list") << QStringList{} << "level1.txt";
         QTest::newRow("largest is not last") << QStringList{"level9.txt", "level2.txt"} << "level10.txt";
         QTest::newRow("mixed names") << QStringList{"Level 5.txt", "lvl10b.txt", "level-3.txt", "readme.txt", "level$1F.txt"}
                                      << "level32.txt";
         QTest::newRow("largest number does not wrap") << QStringList{"level2147483647.txt"} << "level2147483648.txt";
+        // LevelNumberOf reads level2147483648.txt as 214748364: the taken names themselves move the count on.
+        QTest::newRow("taken names above the 32-bit range are passed")
+            << QStringList{"level2147483648.txt", "level2147483647.txt", "level2147483649.txt"} << "level2147483650.txt";
+        QTest::newRow("a gap above the 32-bit range is not filled")
+            << QStringList{"level2147483647.txt", "level2147483649.txt"} << "level2147483648.txt";
+        QTest::newRow("same number in another spelling is not the name") << QStringList{"level02.txt"} << "level3.txt";
     }
     void nextLevelFileNameIsOneAboveTheLargest() {
-        QFETCH(QStringList, Captions);
+        QFETCH(QStringList, Taken);
         QFETCH(QString, Expected);
         std::vector<std::string> Names;
-        for (const QString& Caption : Captions)
-            Names.push_back(Caption.toStdString());
+        for (const QString& Name : Taken)
+            Names.push_back(Name.toStdString());
         QCOMPARE(QString::fromStdString(NextLevelFileName(Names, "/games/zolvane/")), "/games/zolvane/data/levels/" + Expected);
     }
 

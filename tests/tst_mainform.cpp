@@ -1,142 +1,54 @@
 // The editor window as a user drives it: start-up, palettes, painting, drawing, level commands, test run.
-#include "drawgrid.h"
-#include "levellistview.h"
-#include "main.h"
-#include "messagecapture.h"
-#include "palettebar.h"
+#include "editorharness.h"
+#include "safefile.h"
 #include "xProcs.h"
 
-#include <QLabel>
-#include <QToolButton>
-#include <QtTest>
+#include <QProcess>
 
 #include <sys/stat.h>
 #include <sys/wait.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
-namespace fs = std::filesystem;
+#include <chrono>
+#include <csignal>
+#include <map>
+#include <optional>
 
 namespace {
 
-std::string Row(const std::string& Pairs)
-{
-    return Pairs + std::string(40 - Pairs.size(), '.') + "\r\n";
-}
-
-std::string EmptyRows(int Count)
-{
-    std::string Rows;
-    for (int I = 0; I < Count; ++I)
-        Rows += Row("");
-    return Rows;
-}
-
-std::string ReadFile(const fs::path& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
-void WriteFile(const fs::path& Path, const std::string& Bytes)
-{
-    std::ofstream(Path, std::ios::binary) << Bytes;
-}
-
-// A game directory of its own for each test, made the current directory as the editor expects:
-// the built pictures, and three small levels.
-class TGameDir {
+// Makes a folder the current directory for its lifetime.
+class TCurrentDir {
 public:
-    explicit TGameDir(const std::vector<std::string>& Without = {})
-    {
-        const fs::path Built = fs::path(qEnvironmentVariable("ZOLVANE_GAME_DIR").toStdString()) / "editor/images";
-        fs::create_directories(Path() / "editor/images");
-        for (const auto& Entry : fs::directory_iterator(Built))
-            if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
-                fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
-        fs::create_directories(Levels());
-        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
-        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
-        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
-        FOldDir = fs::current_path();
-        fs::current_path(Path());
-    }
-    ~TGameDir() { fs::current_path(FOldDir); }
-
-    fs::path Path() const { return FDir.path().toStdString(); }
-    fs::path Levels() const { return Path() / "data/levels"; }
-    QString Native() const { return FDir.path(); }
+    explicit TCurrentDir(const fs::path& Dir) : FOld(fs::current_path()) { fs::current_path(Dir); }
+    ~TCurrentDir() { fs::current_path(FOld); }
+    TCurrentDir(const TCurrentDir&) = delete;
+    TCurrentDir& operator=(const TCurrentDir&) = delete;
 
 private:
-    QTemporaryDir FDir;
-    fs::path FOldDir;
+    fs::path FOld;
 };
 
-// The window, shown and focused, with its controls at hand.
-struct TEditor {
-    TMainForm Form;
-    TDrawGrid* Grid;
-    TLevelListView* List;
-    QLabel* Label;
-
-    explicit TEditor(const TGameDir& Dir) : Form(Dir.Native())
-    {
-        Grid = Form.findChild<TDrawGrid*>("dgrdField");
-        List = Form.findChild<TLevelListView*>("lvLevels");
-        Label = Form.findChild<QLabel*>("labLevel");
-        Form.show();
-        Form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&Form));
-    }
-
-    TPaletteToolBar* Palette(const char* Name) { return Form.findChild<TPaletteToolBar*>(Name); }
-    QToolButton* Button(const char* Name) { return Form.findChild<QToolButton*>(Name); }
-
-    TPaletteButton* BrickButton(int Code) { return Find<TBrickItem>("tbBricks", Code); }
-    TPaletteButton* PowerUpButton(int Code) { return Find<TPowerUpItem>("tbPowerUps", Code); }
-
-    template <class TItem>
-    TPaletteButton* Find(const char* Palette, int Code)
-    {
-        for (TPaletteButton* B : this->Palette(Palette)->Buttons())
-            if (std::any_cast<const TItem*>(B->Tag)->Id == Code)
-                return B;
-        return nullptr;
-    }
-
-    void Click(QAbstractButton* B) { QTest::mouseClick(B, Qt::LeftButton); }
-    void ClickCell(int Col, int Row) { QTest::mouseClick(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
-    void ClickEntry(const QString& Caption)
-    {
-        QListWidgetItem* Item = List->FindCaption(Caption);
-        QVERIFY(Item);
-        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(Item).center());
-    }
-    TLevelCell Cell(int Col, int Row) const { return Form.Level().Cells[Col][Row]; }
-    QString Selected() const { return List->Selected() ? List->Selected()->text() : QStringLiteral("<none>"); }
-    QStringList Entries() const
-    {
-        QStringList Names;
-        for (int I = 0; I < List->count(); ++I)
-            Names << List->item(I)->text();
-        return Names;
-    }
+// The exclusive create's seam, removed however the test ends.
+struct TBeforeCreate {
+    explicit TBeforeCreate(TBeforeCreateHook Hook) { SetBeforeCreateHook(std::move(Hook)); }
+    ~TBeforeCreate() { SetBeforeCreateHook({}); }
+    TBeforeCreate(const TBeforeCreate&) = delete;
+    TBeforeCreate& operator=(const TBeforeCreate&) = delete;
 };
+
+QStringList Listing(const fs::path& Folder)
+{
+    QStringList Names;
+    for (const auto& Entry : fs::directory_iterator(Folder))
+        Names << QString::fromStdString(Entry.path().filename().string());
+    Names.sort();
+    return Names;
+}
 
 // The game is started detached: nothing is left for the editor to reap.
 bool NoChildLeft()
 {
     errno = 0;
     return waitpid(-1, nullptr, WNOHANG) == -1 && errno == ECHILD;
-}
-
-QString CellText(const TLevelCell& Cell)
-{
-    return QStringLiteral("(%1, %2)").arg(Cell.Brick).arg(Cell.PowerUp);
 }
 
 } // namespace
@@ -409,6 +321,253 @@ private slots:
         QCOMPARE(Capture.Shown.size(), 0);
     }
 
+    // Whatever the list shows and whoever adds files, a new level goes to a name nobody has: every file
+    // that was there stays byte for byte, and the list and the label show the name really written.
+    void newLevelNeverReplacesAFile_data()
+    {
+        QTest::addColumn<bool>("FromElsewhere");     // started with another folder as the current directory
+        QTest::addColumn<QStringList>("Elsewhere");  // the levels listed there
+        QTest::addColumn<QStringList>("AtStart");    // in the game's level folder at start-up
+        QTest::addColumn<QStringList>("AfterStart"); // created there after start-up
+        QTest::addColumn<QStringList>("AtWrite");    // created there just before the name is claimed
+        QTest::addColumn<QStringList>("Expected");   // one new level saved after the other
+        QTest::newRow("started from another directory")
+            << true << QStringList{} << QStringList{"level1.txt"} << QStringList{} << QStringList{}
+            << QStringList{"level2.txt"};
+        QTest::newRow("list and game folder both count")
+            << true << QStringList{"level5.txt"} << QStringList{"level1.txt"} << QStringList{} << QStringList{}
+            << QStringList{"level6.txt"};
+        QTest::newRow("a file created after start-up")
+            << false << QStringList{} << QStringList{"level3.txt"} << QStringList{"level9.txt"} << QStringList{}
+            << QStringList{"level10.txt"};
+        QTest::newRow("above the 32-bit range")
+            << false << QStringList{} << QStringList{"level2147483647.txt"} << QStringList{} << QStringList{}
+            << QStringList{"level2147483648.txt", "level2147483649.txt"};
+        QTest::newRow("names taken between the choice and the write")
+            << false << QStringList{} << QStringList{"level4.txt"} << QStringList{}
+            << QStringList{"level5.txt", "level6.txt"} << QStringList{"level7.txt"};
+    }
+    void newLevelNeverReplacesAFile()
+    {
+        QFETCH(bool, FromElsewhere);
+        QFETCH(QStringList, Elsewhere);
+        QFETCH(QStringList, AtStart);
+        QFETCH(QStringList, AfterStart);
+        QFETCH(QStringList, AtWrite);
+        QFETCH(QStringList, Expected);
+        TGameDir Dir;
+        QTemporaryDir Other;
+        const fs::path OtherLevels = fs::path(Other.path().toStdString()) / "data/levels";
+        std::map<fs::path, std::string> Theirs;
+        const auto Put = [&](const fs::path& File) {
+            Theirs[File] = "theirs: " + File.filename().string() + "\r\n";
+            WriteFile(File, Theirs[File]);
+        };
+        for (const QString& Name : AtStart)
+            Put(Dir.Levels() / Name.toStdString());
+        std::optional<TCurrentDir> Started;
+        if (FromElsewhere) {
+            fs::create_directories(OtherLevels);
+            fs::create_directory_symlink(Dir.Path() / "editor", OtherLevels.parent_path().parent_path() / "editor");
+            for (const QString& Name : Elsewhere)
+                Put(OtherLevels / Name.toStdString());
+            Started.emplace(Other.path().toStdString());
+        }
+        TMessageCapture Capture;
+        TBeforeCreate Hook([&](const std::string& Path) {
+            if (AtWrite.contains(QString::fromStdString(fs::path(Path).filename().string())) && !fs::exists(Path))
+                Put(Path);
+        });
+        TEditor E(Dir);
+        const QStringList Listed = E.Entries();
+        const QStringList Samples{"alpha.txt", "beta.txt", "gamma.txt"};
+        QCOMPARE(Listed, FromElsewhere ? Elsewhere : Samples + AtStart);
+        for (const QString& Name : AfterStart)
+            Put(Dir.Levels() / Name.toStdString());
+
+        for (int I = 0; I < Expected.size(); ++I) {
+            E.Click(E.Button("btnNewLevel"));
+            E.Click(E.BrickButton(I + 1));
+            E.ClickCell(I, 0);
+            E.Click(E.Button("btnSaveLevel"));
+            const fs::path Saved = Dir.Levels() / Expected[I].toStdString();
+            QCOMPARE(QString::fromStdString(ReadFile(Saved)),
+                     QString::fromStdString(Row(std::string(2 * I, '.') + char('1' + I) + '.') + EmptyRows(9)));
+            QCOMPARE(E.Label->text(), "Level: " + QString::fromStdString(Saved.string()));
+            QCOMPARE(E.Form.Level().Changed, 0);
+        }
+        QCOMPARE(E.Entries(), Listed + Expected);
+        for (const auto& [File, Bytes] : Theirs)
+            QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Bytes));
+        QStringList All = Samples + AtStart + AfterStart + AtWrite + Expected;
+        All.sort();
+        QCOMPARE(Listing(Dir.Levels()), All);
+        QCOMPARE(Capture.Shown.size(), 0);
+    }
+
+    // Someone else wrote the open level since it was read: Save asks before replacing that work.
+    void saveOntoALevelChangedOnDiskAsksFirst_data()
+    {
+        QTest::addColumn<QString>("Change");
+        QTest::addColumn<int>("Answer");
+        QTest::addColumn<bool>("Asked");
+        QTest::addColumn<bool>("Written");
+        QTest::newRow("rewritten, yes writes") << "rewritten" << int(TModalResult::Yes) << true << true;
+        QTest::newRow("rewritten, no writes nothing") << "rewritten" << int(TModalResult::No) << true << false;
+        QTest::newRow("only its time changed") << "touched" << int(TModalResult::No) << true << false;
+        QTest::newRow("replaced by the same bytes") << "replaced" << int(TModalResult::No) << true << false;
+        QTest::newRow("vanished, written again silently") << "vanished" << int(TModalResult::No) << false << true;
+    }
+    void saveOntoALevelChangedOnDiskAsksFirst()
+    {
+        QFETCH(QString, Change);
+        QFETCH(int, Answer);
+        QFETCH(bool, Asked);
+        QFETCH(bool, Written);
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.Click(E.BrickButton(9));
+        E.ClickCell(5, 5);
+        const fs::path File = Dir.Levels() / "alpha.txt";
+        std::string Theirs = ReadFile(File);
+        if (Change == "rewritten") {
+            Theirs = EmptyRows(10);
+            WriteFile(File, Theirs);
+        } else if (Change == "touched") {
+            fs::last_write_time(File, fs::last_write_time(File) + std::chrono::seconds(1));
+        } else if (Change == "replaced") {
+            WriteFile(Dir.Levels() / "copy", Theirs);
+            fs::rename(Dir.Levels() / "copy", File);
+        } else {
+            fs::remove(File);
+        }
+        Capture.Answers = {TModalResult(Answer)};
+        E.Click(E.Button("btnSaveLevel"));
+
+        QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Asked ? 1 : 0);
+        if (Asked)
+            QCOMPARE(Capture.Shown[0].Text,
+                     QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?"));
+        QCOMPARE(Capture.Shown.size(), Asked ? 1 : 0);
+        const std::string Ours = Row("1.2S#.") + EmptyRows(4) + Row("..........9.") + EmptyRows(4);
+        QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Written ? Ours : Theirs));
+        QCOMPARE(E.Form.Level().Changed, Written ? 0 : 1);
+        QCOMPARE(CellText(E.Cell(5, 5)), CellText({9, 0}));
+        QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
+
+        // Its own save is no change by someone else; a refused one still is, so the next Save asks again.
+        Capture.Shown.clear();
+        Capture.Answers = {TModalResult::Yes};
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Written ? 0 : 1);
+        QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Ours));
+        E.ClickCell(6, 5);
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Written ? 0 : 1);
+        QCOMPARE(ReadFile(File).substr(5 * 42 + 12, 2), std::string("9."));
+    }
+
+    // The prompt's Yes is the Save button's action, question included; No there abandons the switch.
+    void promptYesAsksBeforeOverwritingTheirChanges()
+    {
+        TGameDir Dir;
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("alpha.txt");
+        E.Click(E.BrickButton(3));
+        E.ClickCell(0, 9);
+        const fs::path File = Dir.Levels() / "alpha.txt";
+        WriteFile(File, EmptyRows(10));
+        Capture.Answers = {TModalResult::Yes, TModalResult::No};
+        E.ClickEntry("beta.txt");
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), 1);
+        QCOMPARE(Capture.Count(TMessageKind::Error), 0);
+        QCOMPARE(ReadFile(File), EmptyRows(10));
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/alpha.txt"));
+        QCOMPARE(CellText(E.Cell(0, 9)), CellText({3, 0}));
+        QCOMPARE(E.Selected(), QStringLiteral("alpha.txt"));
+
+        Capture.Answers = {TModalResult::Yes, TModalResult::Yes};
+        E.ClickEntry("beta.txt");
+        QCOMPARE(ReadFile(File), Row("1.2S#.") + EmptyRows(8) + Row("3."));
+        QCOMPARE(E.Selected(), QStringLiteral("beta.txt"));
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
+    }
+
+    // Two names that are not UTF-8 and look alike on screen are still two files.
+    void namesThatAreNotUtf8OpenSaveAndGuardByTheirBytes()
+    {
+        TGameDir Dir;
+        const std::string Grave = "lev\xE8l7.txt", Acute = "lev\xE9l7.txt";
+        WriteFile(Dir.Levels() / Grave, Row("4.") + EmptyRows(9));
+        WriteFile(Dir.Levels() / Acute, Row("3.") + EmptyRows(9));
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        const QString Shown = QStringLiteral("lev\uFFFDl7.txt");
+        const QStringList Entries{"alpha.txt", "beta.txt", "gamma.txt", Shown, Shown};
+        QCOMPARE(E.Entries(), Entries);
+        E.ClickRow(3);
+        QCOMPARE(CellText(E.Cell(0, 0)), CellText({4, 0}));
+        E.ClickRow(4);
+        QCOMPARE(CellText(E.Cell(0, 0)), CellText({3, 0}));
+        QCOMPARE(E.Form.Level().FileName, "data/levels/" + Acute);
+        QCOMPARE(E.Label->text(), "Level: data/levels/" + Shown);
+
+        E.Click(E.BrickButton(5));
+        E.ClickCell(1, 0);
+        Capture.Answers = {TModalResult::Cancel};
+        E.ClickRow(3);
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(E.SelectedRow(), 4);
+        QCOMPARE(CellText(E.Cell(1, 0)), CellText({5, 0}));
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(ReadFile(Dir.Levels() / Acute), Row("3.5.") + EmptyRows(9));
+        QCOMPARE(ReadFile(Dir.Levels() / Grave), Row("4.") + EmptyRows(9));
+
+        // A failed open goes back to the entry of the level still open, not to the first that looks like it.
+        fs::remove(Dir.Levels() / Grave);
+        E.ClickRow(3);
+        QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File not found."));
+        QCOMPARE(E.SelectedRow(), 4);
+        QCOMPARE(E.Form.Level().FileName, "data/levels/" + Acute);
+
+        // The number in such a name counts for new levels too.
+        E.Click(E.Button("btnNewLevel"));
+        E.ClickCell(2, 2);
+        E.Click(E.Button("btnSaveLevel"));
+        QCOMPARE(E.Entries().last(), QStringLiteral("level8.txt"));
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+    }
+
+    // A write past the file-size limit must fail like any other write, not end the editor with SIGXFSZ.
+    void saveBeyondTheFileSizeLimitReportsTheIOError()
+    {
+        TGameDir Dir;
+        const std::string Before = ReadFile(Dir.Levels() / "alpha.txt");
+        QProcess Child;
+        Child.setProgram(QCoreApplication::applicationDirPath() + "/editor_under_file_limit");
+        Child.setArguments({Dir.Native(), "64"});
+        Child.setWorkingDirectory(Dir.Native());
+        // Whatever this test inherited, the child starts where SIGXFSZ kills: only the editor's start-up
+        // can save it.
+        Child.setChildProcessModifier([] {
+            std::signal(SIGXFSZ, SIG_DFL);
+            std::signal(SIGPIPE, SIG_DFL);
+        });
+        Child.start();
+        QVERIFY(Child.waitForFinished(120000));
+        const QString Errors = QString::fromLocal8Bit(Child.readAllStandardError());
+        QCOMPARE(Child.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(QString::fromUtf8(Child.readAllStandardOutput()),
+                 QStringLiteral("I/O error 27.\nI/O error 27.\nChanged=1\n"));
+        QVERIFY2(Child.exitCode() == 0, qPrintable(Errors));
+        QCOMPARE(ReadFile(Dir.Levels() / "alpha.txt"), Before);
+        QCOMPARE(Listing(Dir.Levels()), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
+    }
+
     void newLevelAsksFirst()
     {
         TGameDir Dir;
@@ -468,7 +627,7 @@ private slots:
 
         // A pipe named like a level is refused at once rather than waiting for a writer.
         QCOMPARE(mkfifo((Dir.Levels() / "pipe.txt").c_str(), 0644), 0);
-        E.List->addItem("pipe.txt");
+        E.List->AddName("pipe.txt");
         Capture.Answers = {TModalResult::No};
         E.ClickEntry("pipe.txt");
         QCOMPARE(Capture.Shown.last().Text, QStringLiteral("File access denied."));

@@ -1,7 +1,11 @@
 zolvane_add_test(NAME tst_application SOURCES tst_application.cpp messagecapture.h LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolvane_toolkit)
-zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp messagecapture.h LIBS zolvane_window)
+zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
+zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_editing zolvane_images)
+zolvane_add_test(NAME tst_shapetools SOURCES tst_shapetools.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_shapetools zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)
@@ -23,3 +27,9 @@ add_dependencies(tst_testrun_game zolvane-game zolvane_images zolvane_levels)
 add_test(NAME tst_testrun_game COMMAND xvfb-run -a -s "-screen 0 1280x800x24" $<TARGET_FILE:tst_testrun_game>)
 set_tests_properties(tst_testrun_game PROPERTIES TIMEOUT 180
   ENVIRONMENT "QT_QPA_PLATFORM=xcb;ZOLVANE_GAME_DIR=${ZOLVANE_GAME_DIR};ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+
+# The editor's start-up under a file-size limit, run by tst_mainform as a child process.
+add_executable(editor_under_file_limit editor_under_file_limit.cpp messagecapture.h)
+target_link_libraries(editor_under_file_limit PRIVATE Qt6::Test zolvane_window)
+set_target_properties(editor_under_file_limit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_dependencies(tst_mainform editor_under_file_limit)

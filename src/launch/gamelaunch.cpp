@@ -8,7 +8,10 @@ int StartProgram(const std::string& Program, const std::string& Argument, const 
 {
     const auto Result = reinterpret_cast<INT_PTR>(ShellExecuteA(static_cast<HWND>(Owner), "open", Program.c_str(),
                                                                 Argument.c_str(), WorkDir.c_str(), SW_SHOWNORMAL));
-    return Result > 32 ? 0 : static_cast<int>(Result);
+    if (Result > 32)
+        return 0;
+    // 0 is the shell's "out of memory or resources", which names no error code of its own.
+    return Result == 0 ? ERROR_OUTOFMEMORY : static_cast<int>(Result);
 }
 
 #else
@@ -69,7 +72,9 @@ int StartProgram(const std::string& Program, const std::string& Argument, const 
         if (Grandchild > 0)
             _exit(0);
         setsid();
+        // The editor ignores these for its own writes; the game starts with the usual dispositions.
         signal(SIGPIPE, SIG_DFL);
+        signal(SIGXFSZ, SIG_DFL);
         int Error = 0;
         if (chdir(Dir) != 0)
             Error = errno;

@@ -3,6 +3,8 @@
 // The element catalogues: the brick and power-up kinds, their pictures, and how a catalogue becomes a
 // palette.
 
+#include "elementkinds.h"
+
 #include <QImage>
 
 #include <cstdint>
@@ -16,18 +18,6 @@
 class QObject;
 class TImageList;
 class TPaletteToolBar;
-
-// The fixed catalogue data, shared by the editor and the game. Image files are relative to the game's
-// directory.
-struct TCatalogueEntry {
-    std::uint8_t Id;
-    const char* Name;
-    const char* ImageFile;
-    char FileChar; // the character that stands for this kind in a level text file
-};
-
-std::span<const TCatalogueEntry> BrickKinds(); // codes 1 to 10, in catalogue order
-std::span<const TCatalogueEntry> PowerUpKinds(); // codes 1 to 6, in catalogue order
 
 // One kind: its code, display name and picture. The constructor loads the picture with LoadBitmapFile and
 // lets its EToolkitError through; a half-built item frees what it had.

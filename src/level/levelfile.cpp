@@ -1,5 +1,6 @@
 #include "levelfile.h"
 
+#include "elementkinds.h"
 #include "leveldata.h"
 #include "safefile.h"
 
@@ -16,45 +17,6 @@ constexpr std::size_t RowLineKeep = 2 * LevelColumns + 2;
 
 // Between the rows and the trailer a line matters only as far as telling ":" from anything else.
 constexpr std::size_t MarkerLineKeep = 2;
-
-std::uint8_t BrickCode(char Ch)
-{
-    if (Ch >= '1' && Ch <= '9')
-        return static_cast<std::uint8_t>(Ch - '0');
-    return Ch == '#' ? 10 : 0;
-}
-
-std::uint8_t PowerUpCode(char Ch)
-{
-    switch (Ch) {
-    case 'S':
-        return 1;
-    case 'E':
-        return 2;
-    case 'L':
-        return 3;
-    case 'F':
-        return 4;
-    case 'I':
-        return 5;
-    case 'W':
-        return 6;
-    default:
-        return 0;
-    }
-}
-
-const char* BrickChar(std::uint8_t Code)
-{
-    static constexpr const char* Chars[] = {".", "1", "2", "3", "4", "5", "6", "7", "8", "9", "#"};
-    return Code < std::size(Chars) ? Chars[Code] : "";
-}
-
-const char* PowerUpChar(std::uint8_t Code)
-{
-    static constexpr const char* Chars[] = {".", "S", "E", "L", "F", "I", "W"};
-    return Code < std::size(Chars) ? Chars[Code] : "";
-}
 
 // Text-file line reading. Lines end at LF or CR LF; a lone CR is dropped; a Ctrl-Z where a line would begin
 // ends the file, and inside a line ends its text up to the next LF. Dropping every CR and ending lines at
@@ -160,8 +122,8 @@ void ParseLines(TLineReader& Reader, TLevelData& Level)
         std::size_t Pos = 0;
         for (int Column = 0; Pos < Buffer.size() && Column < LevelColumns; ++Column, Pos += 2) {
             TLevelCell& Cell = Level.Cells[Column][Row];
-            Cell.Brick = BrickCode(Buffer[Pos]);
-            Cell.PowerUp = Pos + 1 < Buffer.size() ? PowerUpCode(Buffer[Pos + 1]) : 0;
+            Cell.Brick = BrickCodeOfChar(Buffer[Pos]);
+            Cell.PowerUp = Pos + 1 < Buffer.size() ? PowerUpCodeOfChar(Buffer[Pos + 1]) : 0;
         }
         Buffer.erase(0, std::min(Pos, Buffer.size()));
     }
@@ -187,8 +149,11 @@ std::string FormatLevel(const TLevelData& Level)
     for (int Row = 0; Row < LevelRows; ++Row) {
         for (int Column = 0; Column < LevelColumns; ++Column) {
             const TLevelCell& Cell = Level.Cells[Column][Row];
-            Text += BrickChar(Cell.Brick);
-            Text += PowerUpChar(Cell.PowerUp);
+            // A code no kind has writes nothing, so the row comes out short rather than wrong.
+            if (const char Ch = BrickCharOf(Cell.Brick))
+                Text += Ch;
+            if (const char Ch = PowerUpCharOf(Cell.PowerUp))
+                Text += Ch;
         }
         Text += "\r\n";
     }

@@ -5,6 +5,8 @@
 
 #include <QFileInfo>
 
+#include <csignal>
+
 QString TitleOfExecutable(const QString& FilePath)
 {
     const QString Name = QFileInfo(FilePath).completeBaseName();
@@ -40,8 +42,20 @@ void HandleException(std::exception_ptr Error) noexcept
     }
 }
 
+void IgnoreWriteSignals()
+{
+#ifndef _WIN32
+    // A write past the file-size limit (ulimit -f) raises SIGXFSZ, and one into a closed pipe SIGPIPE;
+    // either would kill the editor with its unsaved edits. Ignored, the write fails with EFBIG or EPIPE
+    // instead, which the file layer reports as an I/O error like any other.
+    std::signal(SIGXFSZ, SIG_IGN);
+    std::signal(SIGPIPE, SIG_IGN);
+#endif
+}
+
 TApplication::TApplication(int& Argc, char** Argv) : QApplication(Argc, Argv)
 {
+    IgnoreWriteSignals();
 }
 
 bool TApplication::notify(QObject* Receiver, QEvent* Event)

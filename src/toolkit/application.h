@@ -33,6 +33,10 @@ QString TitleOfExecutable(const QString& FilePath);
 // above it.
 QString ErrorBoxText(const std::string& Message);
 
+// Makes the signals that a failing write raises on POSIX (SIGXFSZ, SIGPIPE) ignored, so that the write
+// fails with an error instead of ending the process. Part of the application object's start-up.
+void IgnoreWriteSignals();
+
 // The application object. Its notify() is the last net for an exception that slipped past RunHandler.
 class TApplication : public QApplication {
 public:

@@ -28,6 +28,66 @@ TModalResult ShowOkBox(TMessageKind Kind, const QString& Title, const QString& T
     return TModalResult::Ok;
 }
 
+QString CaptionOf(TModalResult Answer)
+{
+    switch (Answer) {
+    case TModalResult::Yes:
+        return QStringLiteral("&Yes");
+    case TModalResult::No:
+        return QStringLiteral("&No");
+    case TModalResult::Cancel:
+        return QStringLiteral("Cancel");
+    default:
+        return QStringLiteral("OK");
+    }
+}
+
+// A plain dialog rather than QMessageBox: the buttons must keep the order given on every platform, where
+// QMessageBox reorders them by the desktop's conventions. Esc and the close box give Rejected.
+TModalResult AskQuestion(const QString& Text, std::initializer_list<TModalResult> Answers, TModalResult Default,
+                         TModalResult Rejected)
+{
+    QDialog Box(QApplication::activeWindow());
+    Box.setWindowTitle(QStringLiteral("Confirm"));
+    auto* Icon = new QLabel;
+    const int IconSize = Box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &Box);
+    Icon->setPixmap(Box.style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, &Box).pixmap(IconSize));
+    auto* Label = new QLabel(Text);
+
+    TModalResult Result = Rejected;
+    auto* Buttons = new QHBoxLayout;
+    Buttons->addStretch();
+    for (const TModalResult Answer : Answers) {
+        auto* Button = new QPushButton(CaptionOf(Answer));
+        if (Answer == Default) {
+            // Enter answers the default, also before the user moves the focus.
+            Button->setDefault(true);
+            Button->setFocus();
+        }
+        Buttons->addWidget(Button);
+        QObject::connect(Button, &QPushButton::clicked, &Box, [&Result, &Box, Answer] {
+            Result = Answer;
+            Box.done(QDialog::Accepted);
+        });
+    }
+    Buttons->addStretch();
+    auto* Message = new QHBoxLayout;
+    Message->addWidget(Icon, 0, Qt::AlignTop);
+    Message->addSpacing(12);
+    Message->addWidget(Label, 1);
+    auto* Layout = new QVBoxLayout(&Box);
+    Layout->addLayout(Message);
+    Layout->addSpacing(12);
+    Layout->addLayout(Buttons);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    Box.adjustSize();
+    if (QScreen* Screen = QGuiApplication::primaryScreen())
+        Box.move(Screen->availableGeometry().center() - Box.rect().center());
+    Box.exec();
+    return Result;
+}
+
 } // namespace
 
 void SetMessageHook(TMessageHook NewHook)
@@ -49,53 +109,13 @@ TModalResult AskYesNoCancel(const QString& Text)
 {
     if (Hook())
         return Hook()({TMessageKind::Question, QStringLiteral("Confirm"), Text});
+    return AskQuestion(Text, {TModalResult::Yes, TModalResult::No, TModalResult::Cancel}, TModalResult::Yes,
+                       TModalResult::Cancel);
+}
 
-    // A plain dialog rather than QMessageBox: the button order must be Yes, No, Cancel on every
-    // platform, where QMessageBox reorders buttons by the desktop's conventions.
-    QDialog Box(QApplication::activeWindow());
-    Box.setWindowTitle(QStringLiteral("Confirm"));
-    auto* Icon = new QLabel;
-    const int IconSize = Box.style()->pixelMetric(QStyle::PM_MessageBoxIconSize, nullptr, &Box);
-    Icon->setPixmap(Box.style()->standardIcon(QStyle::SP_MessageBoxQuestion, nullptr, &Box).pixmap(IconSize));
-    auto* Label = new QLabel(Text);
-    auto* Yes = new QPushButton(QStringLiteral("&Yes"));
-    auto* No = new QPushButton(QStringLiteral("&No"));
-    auto* Cancel = new QPushButton(QStringLiteral("Cancel"));
-    Yes->setDefault(true);
-
-    auto* Buttons = new QHBoxLayout;
-    Buttons->addStretch();
-    Buttons->addWidget(Yes);
-    Buttons->addWidget(No);
-    Buttons->addWidget(Cancel);
-    Buttons->addStretch();
-    auto* Message = new QHBoxLayout;
-    Message->addWidget(Icon, 0, Qt::AlignTop);
-    Message->addSpacing(12);
-    Message->addWidget(Label, 1);
-    auto* Layout = new QVBoxLayout(&Box);
-    Layout->addLayout(Message);
-    Layout->addSpacing(12);
-    Layout->addLayout(Buttons);
-    Layout->setSizeConstraint(QLayout::SetFixedSize);
-
-    TModalResult Result = TModalResult::Cancel; // Esc and the close box reject the dialog
-    QObject::connect(Yes, &QPushButton::clicked, &Box, [&] {
-        Result = TModalResult::Yes;
-        Box.accept();
-    });
-    QObject::connect(No, &QPushButton::clicked, &Box, [&] {
-        Result = TModalResult::No;
-        Box.accept();
-    });
-    QObject::connect(Cancel, &QPushButton::clicked, &Box, [&] {
-        Result = TModalResult::Cancel;
-        Box.reject();
-    });
-
-    Box.adjustSize();
-    if (QScreen* Screen = QGuiApplication::primaryScreen())
-        Box.move(Screen->availableGeometry().center() - Box.rect().center());
-    Box.exec();
-    return Result;
+TModalResult AskYesNo(const QString& Text)
+{
+    if (Hook())
+        return Hook()({TMessageKind::YesNoQuestion, QStringLiteral("Confirm"), Text});
+    return AskQuestion(Text, {TModalResult::Yes, TModalResult::No}, TModalResult::No, TModalResult::No);
 }

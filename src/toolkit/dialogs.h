@@ -5,7 +5,8 @@
 #include <functional>
 
 enum class TModalResult { Ok, Yes, No, Cancel };
-enum class TMessageKind { Error, Plain, Question };
+// Question is the Yes/No/Cancel box, YesNoQuestion the Yes/No one: tests tell the two apart by it.
+enum class TMessageKind { Error, Plain, Question, YesNoQuestion };
 
 struct TMessageRequest {
     TMessageKind Kind;
@@ -25,3 +26,6 @@ TModalResult ShowPlainBox(const QString& Title, const QString& Text);
 // Question icon, centred on the screen, buttons Yes, No, Cancel in that order with Yes the default;
 // Esc and the close box answer Cancel.
 TModalResult AskYesNoCancel(const QString& Text);
+// Question icon, centred on the screen, buttons Yes and No with No the default; Esc and the close box
+// answer No.
+TModalResult AskYesNo(const QString& Text);

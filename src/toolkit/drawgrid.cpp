@@ -6,6 +6,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPolygon>
+#include <QRegion>
 #include <QTimer>
 #include <QWheelEvent>
 
@@ -39,6 +40,7 @@ TDrawGrid::TDrawGrid(QWidget* Parent) : QWidget(Parent)
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     // Every pixel is painted by the border, the lines or a cell, so Qt need not erase first.
     setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
     FAutoStepTimer = new QTimer(this);
     FAutoStepTimer->setObjectName(QStringLiteral("AutoStepTimer"));
     FAutoStepTimer->setInterval(AutoStepIntervalMs);
@@ -71,6 +73,12 @@ void TDrawGrid::SetOnDrawCell(TDrawCellEvent Handler)
     update();
 }
 
+void TDrawGrid::SetOnDrawOver(TDrawOverEvent Handler)
+{
+    FOnDrawOver = std::move(Handler);
+    update();
+}
+
 QRect TDrawGrid::CellRect(int ACol, int ARow) const
 {
     if (ACol < 0 || ACol >= FColCount || ARow < 0 || ARow >= FRowCount)
@@ -84,6 +92,20 @@ void TDrawGrid::InvalidateCell(int ACol, int ARow)
     const QRect Rect = CellRect(ACol, ARow);
     if (!Rect.isEmpty())
         update(Rect);
+}
+
+// Each cell's rectangle reaches over the lines right of and below it, so that neighbours join into a few
+// large rectangles: a region of hundreds of small ones makes both the union and the painting slow.
+void TDrawGrid::InvalidateCells(const QList<QPoint>& Cells)
+{
+    QRegion Dirty;
+    for (const QPoint& Cell : Cells) {
+        const QRect Rect = CellRect(Cell.x(), Cell.y());
+        if (!Rect.isEmpty())
+            Dirty += Rect.adjusted(0, 0, LineWidth, LineWidth);
+    }
+    if (!Dirty.isEmpty())
+        update(Dirty);
 }
 
 void TDrawGrid::Invalidate()
@@ -143,6 +165,7 @@ bool TDrawGrid::SelectCell(int ACol, int ARow)
     FRow = ARow;
     update(Left);
     update(CellRect(FCol, FRow));
+    emit CurrentCellChanged(FCol, FRow);
     return true;
 }
 
@@ -174,20 +197,32 @@ void TDrawGrid::SelectAlongLine(int ACol, int ARow)
     }
 }
 
+// Only a pointer that went from one cell to another stays on the straight line between them; one that
+// comes back in from outside the cell area crossed no cell on the way, so only the cell it enters counts.
+void TDrawGrid::StrokeTo(const TCellHit& Hit)
+{
+    if (Hit.Col == FCol && Hit.Row == FRow)
+        return;
+    if (CellAt(FLastPointer).Valid)
+        SelectAlongLine(Hit.Col, Hit.Row);
+    else
+        SelectCell(Hit.Col, Hit.Row);
+}
+
 void TDrawGrid::DragTo(const QPoint& WidgetPos)
 {
-    FLastPointer = WidgetPos;
     const TCellHit Hit = CellAt(WidgetPos);
     if (Hit.Valid) {
         FAutoStepTimer->stop();
-        if (Hit.Col != FCol || Hit.Row != FRow)
-            SelectAlongLine(Hit.Col, Hit.Row);
-    } else if (!StepTowards(WidgetPos).isNull()) {
-        if (!FAutoStepTimer->isActive())
-            FAutoStepTimer->start();
-    } else {
-        FAutoStepTimer->stop();
+        StrokeTo(Hit);
+        FLastPointer = WidgetPos;
+        return;
     }
+    FLastPointer = WidgetPos;
+    if (StepTowards(WidgetPos).isNull())
+        FAutoStepTimer->stop();
+    else if (!FAutoStepTimer->isActive())
+        FAutoStepTimer->start();
 }
 
 void TDrawGrid::AutoStep()
@@ -205,9 +240,50 @@ void TDrawGrid::AutoStep()
 
 void TDrawGrid::EndSelecting()
 {
+    const bool Dragging = FSelecting && FPointerStroke;
     FSelecting = false;
     if (FAutoStepTimer)
         FAutoStepTimer->stop();
+    if (Dragging && FInStroke)
+        emit StrokeCancelled();
+    EndStroke();
+}
+
+void TDrawGrid::BeginStroke(bool ByPointer)
+{
+    EndStroke();
+    FInStroke = true;
+    FPointerStroke = ByPointer;
+    emit StrokeBegan();
+}
+
+void TDrawGrid::EndStroke()
+{
+    if (!FInStroke)
+        return;
+    emit StrokeEnded();
+    FInStroke = false;
+    FPointerStroke = false;
+}
+
+// A key or wheel selection is a stroke of its own. During a drag it splits the drag's stroke, and the drag
+// goes on in a new one.
+void TDrawGrid::SelectAsOwnStroke(int ACol, int ARow)
+{
+    const bool Dragging = FSelecting;
+    BeginStroke(false);
+    SelectCell(ACol, ARow);
+    EndStroke();
+    if (Dragging && FSelecting)
+        BeginStroke(true);
+}
+
+void TDrawGrid::SetHoverCell(const TCellHit& Hit)
+{
+    if (Hit.Valid == FHover.Valid && (!Hit.Valid || (Hit.Col == FHover.Col && Hit.Row == FHover.Row)))
+        return;
+    FHover = Hit;
+    emit HoverCellChanged(Hit.Valid ? Hit.Col : -1, Hit.Valid ? Hit.Row : -1);
 }
 
 void TDrawGrid::paintEvent(QPaintEvent* Event)
@@ -235,6 +311,10 @@ void TDrawGrid::paintEvent(QPaintEvent* Event)
         for (int C = 0; C < FColCount; ++C)
             if (Dirty.intersects(CellRect(C, R)))
                 PaintCell(Canvas, C, R);
+    if (FOnDrawOver) {
+        TPainterStateGuard Guard(Canvas);
+        FOnDrawOver(this, Canvas);
+    }
 }
 
 void TDrawGrid::PaintCell(QPainter& Canvas, int ACol, int ARow)
@@ -286,6 +366,7 @@ void TDrawGrid::mousePressEvent(QMouseEvent* Event)
         return;
     FSelecting = true;
     FLastPointer = Event->position().toPoint();
+    BeginStroke(true);
     SelectCell(Hit.Col, Hit.Row);
 }
 
@@ -302,6 +383,7 @@ void TDrawGrid::mouseDoubleClickEvent(QMouseEvent* Event)
 void TDrawGrid::mouseMoveEvent(QMouseEvent* Event)
 {
     Event->accept();
+    SetHoverCell(CellAt(Event->position().toPoint()));
     if (!FSelecting)
         return;
     // The release went elsewhere (a dialog, another application): the stroke is over.
@@ -317,10 +399,13 @@ void TDrawGrid::mouseReleaseEvent(QMouseEvent* Event)
     Event->accept();
     if (Event->button() != Qt::LeftButton || !FSelecting)
         return;
-    EndSelecting();
+    // The stroke stays open for the release's own selections.
+    FSelecting = false;
+    FAutoStepTimer->stop();
     const TCellHit Hit = CellAt(Event->position().toPoint());
-    if (Hit.Valid && (Hit.Col != FCol || Hit.Row != FRow))
-        SelectAlongLine(Hit.Col, Hit.Row);
+    if (Hit.Valid)
+        StrokeTo(Hit);
+    EndStroke();
 }
 
 void TDrawGrid::keyPressEvent(QKeyEvent* Event)
@@ -361,6 +446,14 @@ void TDrawGrid::keyPressEvent(QKeyEvent* Event)
     case Qt::Key_PageDown:
         R = Ctrl ? LastRow : FRow + PageRows;
         break;
+    case Qt::Key_Escape:
+        if (!FSelecting) {
+            QWidget::keyPressEvent(Event);
+            return;
+        }
+        Event->accept();
+        EndSelecting();
+        return;
     default:
         QWidget::keyPressEvent(Event);
         return;
@@ -369,7 +462,7 @@ void TDrawGrid::keyPressEvent(QKeyEvent* Event)
     C = std::clamp(C, 0, LastCol);
     R = std::clamp(R, 0, LastRow);
     if (C != FCol || R != FRow)
-        SelectCell(C, R);
+        SelectAsOwnStroke(C, R);
 }
 
 // One row per notch; finer deltas from touchpads add up to a notch first.
@@ -394,7 +487,7 @@ void TDrawGrid::wheelEvent(QWheelEvent* Event)
             FWheelRemainder = 0;
             break;
         }
-        SelectCell(FCol, R);
+        SelectAsOwnStroke(FCol, R);
     }
 }
 
@@ -418,5 +511,12 @@ void TDrawGrid::focusOutEvent(QFocusEvent* Event)
 void TDrawGrid::hideEvent(QHideEvent* Event)
 {
     EndSelecting();
+    SetHoverCell({});
     QWidget::hideEvent(Event);
+}
+
+void TDrawGrid::leaveEvent(QEvent* Event)
+{
+    SetHoverCell({});
+    QWidget::leaveEvent(Event);
 }

@@ -130,6 +130,35 @@ QListWidgetItem* TLevelListView::FindCaption(const QString& Caption) const
     return nullptr;
 }
 
+QListWidgetItem* TLevelListView::AddName(const QByteArray& Name)
+{
+    auto* Item = new QListWidgetItem(QString::fromUtf8(Name));
+    Item->setData(Qt::UserRole, Name);
+    addItem(Item);
+    return Item;
+}
+
+QByteArray TLevelListView::NameOf(const QListWidgetItem* Item)
+{
+    return Item ? Item->data(Qt::UserRole).toByteArray() : QByteArray();
+}
+
+QListWidgetItem* TLevelListView::FindName(const QByteArray& Name) const
+{
+    for (int Row = 0; Row < count(); ++Row)
+        if (NameOf(item(Row)) == Name)
+            return item(Row);
+    return nullptr;
+}
+
+QList<QByteArray> TLevelListView::Names() const
+{
+    QList<QByteArray> All;
+    for (int Row = 0; Row < count(); ++Row)
+        All << NameOf(item(Row));
+    return All;
+}
+
 bool TLevelListView::AllowChangeTo(QListWidgetItem* Item)
 {
     bool Allow = true;

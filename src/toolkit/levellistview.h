@@ -26,6 +26,14 @@ public:
     // The first entry whose caption is Caption, or nullptr.
     QListWidgetItem* FindCaption(const QString& Caption) const;
 
+    // An entry stands for a file name, whose bytes need not be valid UTF-8: the entry keeps them exactly,
+    // and its caption is only their decoding for display (invalid bytes shown as replacement characters).
+    QListWidgetItem* AddName(const QByteArray& Name);
+    static QByteArray NameOf(const QListWidgetItem* Item);
+    // The first entry whose name is Name, byte for byte, or nullptr.
+    QListWidgetItem* FindName(const QByteArray& Name) const;
+    QList<QByteArray> Names() const;
+
 protected:
     void mousePressEvent(QMouseEvent* Event) override;
     void keyPressEvent(QKeyEvent* Event) override;

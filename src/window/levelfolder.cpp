@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <set>
 #include <system_error>
 
 namespace {
@@ -104,14 +105,17 @@ int LevelNumberOf(const std::string& FileName)
     return valInteger(Name);
 }
 
-std::string NextLevelFileName(const std::vector<std::string>& Captions, const std::string& ExeDir)
+std::string NextLevelFileName(const std::vector<std::string>& Taken, const std::string& ExeDir)
 {
     std::int64_t N = 1;
-    for (const std::string& Caption : Captions) {
-        const std::int64_t Number = LevelNumberOf(Caption);
+    for (const std::string& Name : Taken) {
+        const std::int64_t Number = LevelNumberOf(Name);
         if (Number >= N)
             N = Number + 1;
     }
+    const std::set<std::string> TakenNames(Taken.begin(), Taken.end());
+    while (TakenNames.count("level" + std::to_string(N) + ".txt") != 0)
+        ++N;
     std::string Path = ExeDir + "data/levels/level" + std::to_string(N) + ".txt";
     if constexpr (std::filesystem::path::preferred_separator != '/')
         std::replace(Path.begin(), Path.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));

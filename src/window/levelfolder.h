@@ -17,7 +17,8 @@ std::vector<std::string> ListLevelFolder(const std::string& Folder);
 // the value beyond the 32-bit range, keeping the value read so far.
 int LevelNumberOf(const std::string& FileName);
 
-// ExeDir + "data/levels/level<N>.txt" with N one above the largest number among Captions and at least 1,
-// "/" turned into the platform's separator. ExeDir ends with a separator. N is counted in 64 bits, so it
-// never wraps and never repeats a listed number.
-std::string NextLevelFileName(const std::vector<std::string>& Captions, const std::string& ExeDir);
+// ExeDir + "data/levels/level<N>.txt", "/" turned into the platform's separator; ExeDir ends with a
+// separator. N is one above the largest number among Taken and at least 1, then raised past every N whose
+// name "level<N>.txt" Taken holds, so the result never names an entry of Taken. N is counted in 64 bits:
+// above the 32-bit numbers that LevelNumberOf reads, the names already taken keep it moving on.
+std::string NextLevelFileName(const std::vector<std::string>& Taken, const std::string& ExeDir);

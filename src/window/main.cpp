@@ -3,20 +3,30 @@
 #include "ui_main.h"
 
 #include "application.h"
+#include "cellcommands.h"
 #include "dialogs.h"
 #include "drawgrid.h"
+#include "elementkinds.h"
 #include "exceptions.h"
+#include "filenotes.h"
 #include "gamelaunch.h"
 #include "levelfolder.h"
 #include "levellistview.h"
+#include "paintrule.h"
 #include "palettebar.h"
+#include "safefile.h"
 #include "xProcs.h"
 
+#include <QAction>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
+#include <QKeySequence>
+#include <QLabel>
 #include <QPainter>
+#include <QStatusBar>
 
+#include <cerrno>
 #include <filesystem>
 #include <vector>
 
@@ -25,15 +35,93 @@ namespace {
 const char* const LevelFolder = "data/levels/";
 const char* const GameExecutable = "zolvane.exe";
 const char* const TestFileName = "test.lvl";
+const char* const ToolImageFolder = "editor/images/";
+
+// The window's outer size and place at start, frame included.
+constexpr QSize WindowSize(829, 358);
+constexpr QPoint WindowPosition(348, 156);
+constexpr int PowerUpButtonWidth = 26;
+constexpr int FontPixelHeight = 13;
+// Names of new levels tried in one Save before it gives up: each one was taken between the count and the
+// write, so more than a few means something keeps creating them.
+constexpr int NewLevelNameAttempts = 100;
 
 QString FromLocal(const std::string& Text)
 {
     return QString::fromLocal8Bit(Text.data(), static_cast<qsizetype>(Text.size()));
 }
 
+// File names are kept as bytes and decoded only to be shown.
+QString ForDisplay(const std::string& Name)
+{
+    return QString::fromUtf8(Name.data(), static_cast<qsizetype>(Name.size()));
+}
+
+QByteArray NameBytes(const std::string& Path)
+{
+    return QByteArray::fromStdString(std::filesystem::path(Path).filename().string());
+}
+
 void ShowError(const std::exception& E)
 {
     ShowErrorBox(ApplicationTitle(), ErrorBoxText(E.what()));
+}
+
+// The pixels of a rectangle's preview: a dark ring along the inside of its outline (Depth 0) and a light
+// one inside that (Depth 1).
+QRegion OutlineRing(const QRect& Outline, int Depth)
+{
+    return QRegion(Outline.adjusted(Depth, Depth, -Depth, -Depth))
+        .subtracted(QRegion(Outline.adjusted(Depth + 1, Depth + 1, -Depth - 1, -Depth - 1)));
+}
+
+QRegion OutlineRings(const QRect& Outline)
+{
+    return OutlineRing(Outline, 0) + OutlineRing(Outline, 1);
+}
+
+// How long "Saved ..." stays in the status line.
+constexpr int SavedMessageMs = 4000;
+// A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
+constexpr std::size_t MaxCheckedFileSize = 1024 * 1024;
+
+// "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed": the catalogue's names, the power-up's without the
+// catalogue's "PowerUp - " before it.
+QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell)
+{
+    QStringList Parts;
+    if (Cell.Brick != 0) {
+        const TCatalogueEntry* Kind = BrickKindOf(Cell.Brick);
+        Parts << (Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("Brick code %1").arg(Cell.Brick));
+    }
+    if (Cell.PowerUp != 0) {
+        const TCatalogueEntry* Kind = PowerUpKindOf(Cell.PowerUp);
+        QString Text = Kind ? QString::fromLatin1(Kind->Name) : QStringLiteral("PowerUp code %1").arg(Cell.PowerUp);
+        if (Text.startsWith(QLatin1String("PowerUp - ")))
+            Text.remove(0, 10);
+        Parts << Text;
+    }
+    const QString What = Parts.isEmpty() ? QStringLiteral("empty") : Parts.join(QStringLiteral(" + "));
+    return QStringLiteral("Column %1, Row %2: %3").arg(ACol).arg(ARow).arg(What);
+}
+
+QString Counted(int Count, const char* One, const char* Many)
+{
+    return QStringLiteral("%1 %2").arg(Count).arg(QLatin1String(Count == 1 ? One : Many));
+}
+
+// "37 bricks, 31 breakable, 6 power-ups": breakable are the ordinary bricks, not the fixed one.
+QString CountsText(const TLevelData& Level)
+{
+    int Bricks = 0, Breakable = 0, PowerUps = 0;
+    for (const TLevelColumn& Column : Level.Cells)
+        for (const TLevelCell& Cell : Column) {
+            Bricks += Cell.Brick != 0;
+            Breakable += IsBreakableBrick(Cell.Brick);
+            PowerUps += Cell.PowerUp != 0;
+        }
+    return Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") + Counted(Breakable, "breakable", "breakable") +
+           QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
 }
 
 } // namespace
@@ -47,64 +135,172 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 
     ui->setupUi(this);
     QFont Font(QStringLiteral("Arial"));
-    Font.setPixelSize(13);
+    Font.setPixelSize(FontPixelHeight);
     setFont(Font);
     ui->tbBricks->SetImages(&ilBricks);
     ui->tbPowerUps->SetImages(&ilPowerUps);
-    ui->tbPowerUps->SetButtonWidth(26);
+    ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
 
-    connect(ui->btnNewLevel, &QToolButton::clicked, this, [this] { btnNewLevelClick(); });
-    connect(ui->btnSaveLevel, &QToolButton::clicked, this, [this] { btnSaveLevelClick(); });
-    connect(ui->btnExec, &QToolButton::clicked, this, [this] { menTestLevelClick(); });
-    connect(ui->btnDraw, &QToolButton::clicked, this, [this] { btnDrawClick(); });
-    connect(ui->btnErase, &QToolButton::clicked, this, [this] { btnEraseClick(); });
-    connect(ui->menSave, &QAction::triggered, this, [this] { btnSaveLevelClick(); });
-    connect(ui->menTestLevel, &QAction::triggered, this, [this] { menTestLevelClick(); });
-    connect(ui->menExit, &QAction::triggered, this, [this] { menExitClick(); });
+    connect(ui->btnNewLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->btnSaveLevel, &QToolButton::clicked, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->btnExec, &QToolButton::clicked, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->btnDraw, &QToolButton::clicked, this, Guarded(&TMainForm::btnDrawClick));
+    connect(ui->btnErase, &QToolButton::clicked, this, Guarded(&TMainForm::btnEraseClick));
+    connect(ui->btnCell, &QToolButton::clicked, this, Guarded(&TMainForm::btnCellClick));
+    connect(ui->btnRectangle, &QToolButton::clicked, this, Guarded(&TMainForm::btnRectangleClick));
+    connect(ui->btnFill, &QToolButton::clicked, this, Guarded(&TMainForm::btnFillClick));
+    connect(ui->btnMirror, &QToolButton::clicked, this, Guarded(&TMainForm::btnMirrorClick));
+    connect(ui->btnPick, &QToolButton::clicked, this, Guarded(&TMainForm::btnPickClick));
+    connect(ui->menNewLevel, &QAction::triggered, this, Guarded(&TMainForm::btnNewLevelClick));
+    connect(ui->menSave, &QAction::triggered, this, Guarded(&TMainForm::btnSaveLevelClick));
+    connect(ui->menTestLevel, &QAction::triggered, this, Guarded(&TMainForm::menTestLevelClick));
+    connect(ui->menExit, &QAction::triggered, this, Guarded(&TMainForm::menExitClick));
+    connect(ui->menUndo, &QAction::triggered, this, Guarded(&TMainForm::menUndoClick));
+    connect(ui->menRedo, &QAction::triggered, this, Guarded(&TMainForm::menRedoClick));
+    connect(&FHistory, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
+    connect(&FHistory, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
+        ui->menUndo->setText(Step.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + Step);
+    });
+    connect(&FHistory, &QUndoStack::redoTextChanged, ui->menRedo, [this](const QString& Step) {
+        ui->menRedo->setText(Step.isEmpty() ? QStringLiteral("Redo") : QStringLiteral("Redo ") + Step);
+    });
 
-    ui->dgrdField->SetOnSelectCell([this](TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect) {
-        RunHandler([&] { dgrdFieldSelectCell(Sender, ACol, ARow, CanSelect); });
-    });
-    ui->dgrdField->SetOnDrawCell(
-        [this](TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState, QPainter& Canvas) {
-            RunHandler([&] { dgrdFieldDrawCell(ACol, ARow, Rect, Canvas); });
-        });
-    ui->lvLevels->SetOnChanging([this](TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange) {
-        lvLevelsChanging(Sender, Item, AllowChange);
-    });
-    ui->lvLevels->SetOnSelectItem([this](TLevelListView* Sender, QListWidgetItem* Item, bool Selected) {
-        lvLevelsSelectItem(Sender, Item, Selected);
-    });
+    ui->dgrdField->SetOnSelectCell(Guarded(&TMainForm::dgrdFieldSelectCell));
+    ui->dgrdField->SetOnDrawCell(Guarded(&TMainForm::dgrdFieldDrawCell));
+    ui->dgrdField->SetOnDrawOver(Guarded(&TMainForm::dgrdFieldDrawOver));
+    connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
+    connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
+    connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, Guarded(&TMainForm::dgrdFieldStrokeCancelled));
+    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
+    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
+    ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
 
+    labCell = new QLabel(ui->sbStatus);
+    labCell->setObjectName(QStringLiteral("labCell"));
+    labCounts = new QLabel(ui->sbStatus);
+    labCounts->setObjectName(QStringLiteral("labCounts"));
+    ui->sbStatus->addWidget(labCell, 1);
+    ui->sbStatus->addPermanentWidget(labCounts);
+
     FormCreate();
+    CreateShortcuts();
+    ShowCellStatus();
+    ShowCounts();
     ui->dgrdField->setFocus();
+}
+
+// Every command's key works wherever the focus is in the window. None of them is a key the grid or the
+// level list moves with, and a widget that takes text would get its keys first through Qt's shortcut
+// override.
+void TMainForm::CreateShortcuts()
+{
+    ui->menNewLevel->setShortcut(QKeySequence::New);
+    ui->menSave->setShortcut(QKeySequence::Save);
+    ui->menTestLevel->setShortcut(Qt::Key_F5);
+    ui->menExit->setShortcut(Qt::CTRL | Qt::Key_Q);
+    ui->menUndo->setShortcut(QKeySequence::Undo);
+    ui->menRedo->setShortcuts({Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y});
+    addActions({ui->menNewLevel, ui->menSave, ui->menTestLevel, ui->menExit, ui->menUndo, ui->menRedo});
+
+    QAction* Draw = AddKeyAction("actDraw", QStringLiteral("Draw"), Qt::Key_D, [this] { ui->btnDraw->click(); });
+    QAction* Erase = AddKeyAction("actErase", QStringLiteral("Erase"), Qt::Key_E, [this] { ui->btnErase->click(); });
+    QAction* Cell = AddKeyAction("actCell", QStringLiteral("Cell"), Qt::Key_P, [this] { ui->btnCell->click(); });
+    QAction* Rectangle =
+        AddKeyAction("actRectangle", QStringLiteral("Rectangle"), Qt::Key_R, [this] { ui->btnRectangle->click(); });
+    QAction* Fill = AddKeyAction("actFill", QStringLiteral("Fill"), Qt::Key_F, [this] { ui->btnFill->click(); });
+    QAction* Mirror =
+        AddKeyAction("actMirror", QStringLiteral("Mirror"), Qt::Key_M, [this] { ui->btnMirror->click(); });
+    QAction* Pick = AddKeyAction("actPick", QStringLiteral("Pick"), Qt::Key_I, [this] { ui->btnPick->click(); });
+    for (std::uint8_t Code = 1; Code <= 10; ++Code) {
+        const int Digit = Code % 10;
+        AddKeyAction(qPrintable(QStringLiteral("actBrick%1").arg(Code)), QString(), Qt::Key(Qt::Key_0 + Digit),
+                     [this, Code] { ClickPaletteButton<TBrickItem>(ui->tbBricks, Code); });
+    }
+    for (std::uint8_t Code = 1; Code <= 6; ++Code)
+        AddKeyAction(qPrintable(QStringLiteral("actPowerUp%1").arg(Code)), QString(),
+                     QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code)),
+                     [this, Code] { ClickPaletteButton<TPowerUpItem>(ui->tbPowerUps, Code); });
+
+    const auto Hint = [](QToolButton* Button, const QAction* Action) {
+        Button->setToolTip(Action->text() + QStringLiteral(" (") +
+                           Action->shortcut().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+    };
+    Hint(ui->btnNewLevel, ui->menNewLevel);
+    Hint(ui->btnSaveLevel, ui->menSave);
+    Hint(ui->btnExec, ui->menTestLevel);
+    Hint(ui->btnDraw, Draw);
+    Hint(ui->btnErase, Erase);
+    Hint(ui->btnCell, Cell);
+    Hint(ui->btnRectangle, Rectangle);
+    Hint(ui->btnFill, Fill);
+    Hint(ui->btnMirror, Mirror);
+    Hint(ui->btnPick, Pick);
+}
+
+QAction* TMainForm::AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key,
+                                 std::function<void()> Handler)
+{
+    auto* Action = new QAction(Text, this);
+    Action->setObjectName(QLatin1String(Name));
+    Action->setShortcut(Key);
+    Action->setShortcutContext(Qt::WindowShortcut);
+    connect(Action, &QAction::triggered, this, [Handler = std::move(Handler)] { RunHandler(Handler); });
+    addAction(Action);
+    return Action;
+}
+
+// A key for a palette button is a click on it, toggle first and all, so that a second press un-chooses.
+template <class TItem> void TMainForm::ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code)
+{
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (std::any_cast<const TItem*>(Button->Tag)->Id == Code) {
+            Button->click();
+            return;
+        }
 }
 
 TMainForm::~TMainForm()
 {
     FormDestroy();
+    // The grid reports its hiding while the base class takes the window down, when ui is gone already.
+    disconnect(ui->dgrdField, nullptr, this, nullptr);
 }
 
 void TMainForm::LoadToolImages()
 {
     // The tool pictures are decoration: a missing one leaves its button with a caption instead. They keep
     // their transparent background, so they do not go through an opaque image list.
-    const char* const Files[] = {"tool_erase.bmp", "tool_draw.bmp", "tool_new.bmp", "tool_save.bmp", "tool_run.bmp"};
-    QToolButton* const Buttons[] = {ui->btnErase, ui->btnDraw, ui->btnNewLevel, ui->btnSaveLevel, ui->btnExec};
-    for (int Index = 0; Index < 5; ++Index) {
-        const QImage Picture(QStringLiteral("editor/images/") + QLatin1String(Files[Index]));
+    struct TToolPicture {
+        const char* File;
+        QToolButton* Button;
+        QAction* Action; // the menu item that shows the same picture, if any
+    };
+    const TToolPicture Pictures[] = {
+        {"tool_erase.bmp", ui->btnErase, nullptr},
+        {"tool_draw.bmp", ui->btnDraw, nullptr},
+        {"tool_new.bmp", ui->btnNewLevel, ui->menNewLevel},
+        {"tool_save.bmp", ui->btnSaveLevel, ui->menSave},
+        {"tool_run.bmp", ui->btnExec, ui->menTestLevel},
+        {"tool_cell.bmp", ui->btnCell, nullptr},
+        {"tool_rectangle.bmp", ui->btnRectangle, nullptr},
+        {"tool_fill.bmp", ui->btnFill, nullptr},
+        {"tool_mirror.bmp", ui->btnMirror, nullptr},
+        {"tool_pick.bmp", ui->btnPick, nullptr},
+    };
+    for (const TToolPicture& Tool : Pictures) {
+        const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));
         if (Picture.isNull()) {
-            Buttons[Index]->setToolButtonStyle(Qt::ToolButtonTextOnly);
+            Tool.Button->setToolButtonStyle(Qt::ToolButtonTextOnly);
             continue;
         }
         const QIcon Icon(QPixmap::fromImage(Picture));
-        Buttons[Index]->setIcon(Icon);
-        if (Index == 3)
-            ui->menSave->setIcon(Icon);
-        if (Index == 4)
-            ui->menTestLevel->setIcon(Icon);
+        Tool.Button->setIcon(Icon);
+        if (Tool.Action)
+            Tool.Action->setIcon(Icon);
     }
 }
 
@@ -115,8 +311,8 @@ void TMainForm::FormCreate()
 
     // A broken picture is reported and costs only its own button: the rest of the editor is built as usual,
     // so levels can still be opened, edited, saved and guarded.
-    const auto OnBrickClick = [this](QObject* Sender) { RunHandler([&] { BrickButtonClick(Sender); }); };
-    const auto OnPowerUpClick = [this](QObject* Sender) { RunHandler([&] { PowerUpButtonClick(Sender); }); };
+    const auto OnBrickClick = Guarded(&TMainForm::BrickButtonClick);
+    const auto OnPowerUpClick = Guarded(&TMainForm::PowerUpButtonClick);
     for (const TCatalogueEntry& Kind : BrickKinds())
         RunHandler([&] { FBricks->AddItem(Kind.Id, Kind.ImageFile, Kind.Name); });
     FBricks->BuildPalette(ilBricks, ui->tbBricks, OnBrickClick, ShowError);
@@ -137,7 +333,7 @@ void TMainForm::FormDestroy()
 void TMainForm::ListLevels()
 {
     for (const std::string& Name : ListLevelFolder(LevelFolder))
-        ui->lvLevels->addItem(FromLocal(Name));
+        ui->lvLevels->AddName(QByteArray::fromStdString(Name));
 }
 
 void TMainForm::showEvent(QShowEvent* Event)
@@ -148,8 +344,8 @@ void TMainForm::showEvent(QShowEvent* Event)
     // The outer size includes the window manager's frame, which is known only once the window is shown.
     FPlaced = true;
     const QSize Frame = frameGeometry().size() - geometry().size();
-    resize(829 - Frame.width(), 358 - Frame.height());
-    move(348, 156);
+    resize(WindowSize - Frame);
+    move(WindowPosition);
 }
 
 // Palettes and tools
@@ -199,28 +395,253 @@ void TMainForm::btnEraseClick()
     ui->btnErase->setChecked(true);
 }
 
-// The field
-
-void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
+// The shape decides which cells a left press paints; like the tools, exactly one is down.
+void TMainForm::PressShapeButton(QToolButton* Button)
 {
-    TLevelCell& Cell = FLevel.Cells.at(static_cast<size_t>(ACol)).at(static_cast<size_t>(ARow));
-    if (ui->btnErase->isChecked()) {
-        Cell = TLevelCell{};
-        FLevel.Changed = 1;
-    } else if (ui->btnDraw->isChecked()) {
-        if (FSelectedBrick != 0) {
-            Cell.Brick = FSelectedBrick;
-            FLevel.Changed = 1;
-        }
-        if (FSelectedPowerUp != 0 && Cell.Brick != 0) {
-            Cell.PowerUp = FSelectedPowerUp;
-            FLevel.Changed = 1;
-        }
-    }
-    CanSelect = true;
+    for (QToolButton* Shape : {ui->btnCell, ui->btnRectangle, ui->btnFill})
+        Shape->setChecked(Shape == Button);
 }
 
-void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainter& Canvas)
+void TMainForm::btnCellClick()
+{
+    PressShapeButton(ui->btnCell);
+}
+
+void TMainForm::btnRectangleClick()
+{
+    PressShapeButton(ui->btnRectangle);
+}
+
+void TMainForm::btnFillClick()
+{
+    PressShapeButton(ui->btnFill);
+}
+
+void TMainForm::btnMirrorClick()
+{
+    ui->dgrdField->update(MirrorLine());
+}
+
+TMainForm::TShape TMainForm::CurrentShape() const
+{
+    return ui->btnRectangle->isChecked() ? TShape::Rectangle : ui->btnFill->isChecked() ? TShape::Fill : TShape::Cell;
+}
+
+TPaintTool TMainForm::CurrentTool() const
+{
+    return ui->btnErase->isChecked() ? TPaintTool::Erase
+           : ui->btnDraw->isChecked() ? TPaintTool::Draw
+                                      : TPaintTool::None;
+}
+
+// The cell's brick and power-up become the palettes' choices, as clicks on their buttons would leave them,
+// and the draw tool paints them.
+void TMainForm::btnPickClick()
+{
+    const TCellPos At = PointedCell();
+    const TLevelCell Cell = FLevel.Cells.at(static_cast<size_t>(At.Column)).at(static_cast<size_t>(At.Row));
+    ChooseInPalette<TBrickItem>(ui->tbBricks, FSelectedBrick, Cell.Brick);
+    ChooseInPalette<TPowerUpItem>(ui->tbPowerUps, FSelectedPowerUp, Cell.PowerUp);
+    btnDrawClick();
+}
+
+// A code without a button in the palette (its picture failed to load) cannot be chosen by a click either.
+template <class TItem>
+void TMainForm::ChooseInPalette(TPaletteToolBar* ToolBar, std::uint8_t& Selected, std::uint8_t Code)
+{
+    ReleaseToolBarButtons(ToolBar);
+    Selected = 0;
+    if (Code == 0)
+        return;
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (std::any_cast<const TItem*>(Button->Tag)->Id == Code) {
+            Selected = Code;
+            Button->setChecked(true);
+            return;
+        }
+}
+
+// The field
+
+// Keys and the wheel paint the one cell they move to; a left press paints its stroke's shape.
+void TMainForm::dgrdFieldSelectCell(TDrawGrid*, int ACol, int ARow, bool& CanSelect)
+{
+    CanSelect = true;
+    const TCellPos At{ACol, ARow};
+    if (!ui->dgrdField->StrokeByPointer()) {
+        PaintShape({At}, TShape::Cell, false);
+        return;
+    }
+    const bool First = !std::exchange(FStrokePressed, true);
+    if (First)
+        FStrokeShape = CurrentShape();
+    switch (FStrokeShape) {
+    case TShape::Cell:
+        PaintShape({At}, TShape::Cell, ui->btnMirror->isChecked());
+        break;
+    case TShape::Rectangle:
+        if (First) {
+            FCorner = At;
+            FOtherCorner = At;
+            FDraggingRectangle = true;
+        }
+        MoveRectangleCorner(At);
+        break;
+    case TShape::Fill:
+        if (First)
+            PaintShape(FloodCells(FLevel.Cells, At), TShape::Fill, ui->btnMirror->isChecked());
+        break;
+    }
+}
+
+void TMainForm::PaintShape(TCellPositions Cells, TShape Shape, bool Mirrored)
+{
+    if (Mirrored)
+        Cells = WithMirror(Cells);
+    const TPaintTool Tool = CurrentTool();
+    const TShapePaint Paint = PaintCells(FLevel.Cells, Cells, [&](const TLevelCell& Cell) {
+        return ApplyPaintRule(Tool, FSelectedBrick, FSelectedPowerUp, Cell);
+    });
+    if (FStep.Empty()) {
+        FStepErases = Tool == TPaintTool::Erase;
+        FStepShape = Shape;
+    }
+    QList<QPoint> Repaint;
+    for (const TPaintedCell& Change : Paint.Changes) {
+        FStep.Record(Change.Column, Change.Row, Change.Before, Change.After);
+        Repaint.append(QPoint(Change.Column, Change.Row));
+    }
+    if (Paint.Touched)
+        FLevel.Changed = 1;
+    if (!FStepOpen)
+        CommitStep();
+    if (!Paint.Changes.empty()) {
+        ui->dgrdField->InvalidateCells(Repaint);
+        ShowCellStatus();
+        ShowCounts();
+    }
+}
+
+void TMainForm::dgrdFieldStrokeBegan()
+{
+    CommitStep();
+    FStepOpen = true;
+    FStrokePressed = false;
+}
+
+void TMainForm::dgrdFieldCurrentCellChanged(int, int)
+{
+    ShowCellStatus();
+}
+
+void TMainForm::dgrdFieldHoverCellChanged(int ACol, int ARow)
+{
+    FHoverCol = ACol;
+    FHoverRow = ARow;
+    ShowCellStatus();
+}
+
+// A rectangle is painted when its drag ends with the release.
+void TMainForm::dgrdFieldStrokeEnded()
+{
+    if (std::exchange(FDraggingRectangle, false)) {
+        ui->dgrdField->update(OutlineRings(RectangleOutline()));
+        PaintShape(RectangleCells(FCorner, FOtherCorner), TShape::Rectangle, ui->btnMirror->isChecked());
+    }
+    FStepOpen = false;
+    CommitStep();
+}
+
+void TMainForm::dgrdFieldStrokeCancelled()
+{
+    if (std::exchange(FDraggingRectangle, false))
+        ui->dgrdField->update(OutlineRings(RectangleOutline()));
+}
+
+// Only the pixels whose colour the move changes are repainted: those in one ring of the old outline or the
+// new one but not in both. The cells inside and the edges along the pressed corner stay as they are.
+void TMainForm::MoveRectangleCorner(TCellPos Corner)
+{
+    const QRect Before = RectangleOutline();
+    FOtherCorner = Corner;
+    const QRect After = RectangleOutline();
+    ui->dgrdField->update(OutlineRing(Before, 0).xored(OutlineRing(After, 0)) +
+                          OutlineRing(Before, 1).xored(OutlineRing(After, 1)));
+}
+
+QRect TMainForm::RectangleOutline() const
+{
+    const TCellPos TopLeft{std::min(FCorner.Column, FOtherCorner.Column), std::min(FCorner.Row, FOtherCorner.Row)};
+    const TCellPos BottomRight{std::max(FCorner.Column, FOtherCorner.Column), std::max(FCorner.Row, FOtherCorner.Row)};
+    return ui->dgrdField->CellRect(TopLeft.Column, TopLeft.Row)
+        .united(ui->dgrdField->CellRect(BottomRight.Column, BottomRight.Row));
+}
+
+// On the grid line between columns 9 and 10, where the mirror folds the field.
+QRect TMainForm::MirrorLine() const
+{
+    const QRect Left = ui->dgrdField->CellRect(LevelColumns / 2 - 1, 0);
+    return QRect(Left.right() + 1, Left.top(), 1, ui->dgrdField->CellRect(0, LevelRows - 1).bottom() - Left.top() + 1);
+}
+
+void TMainForm::dgrdFieldDrawOver(TDrawGrid*, QPainter& Canvas)
+{
+    if (ui->btnMirror->isChecked())
+        Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
+    if (!FDraggingRectangle)
+        return;
+    // Two rings, dark outside and light inside, show on any picture.
+    const QRect Outline = RectangleOutline();
+    Canvas.setPen(QPen(QColor(20, 20, 20), 0));
+    Canvas.setBrush(Qt::NoBrush);
+    Canvas.drawRect(Outline.adjusted(0, 0, -1, -1));
+    Canvas.setPen(QPen(Qt::white, 0));
+    Canvas.drawRect(Outline.adjusted(1, 1, -2, -2));
+}
+
+// The step so far goes into the history, unless it changed no cell's value.
+void TMainForm::CommitStep()
+{
+    FStep.Compact();
+    if (!FStep.Empty()) {
+        ClearFileNotes();
+        if (FStepShape == TShape::Rectangle)
+            FHistory.push(new TRectangleCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else if (FStepShape == TShape::Fill)
+            FHistory.push(new TFillCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else if (FStepErases)
+            FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        else
+            FHistory.push(new TPaintCommand(FLevel, ui->dgrdField, std::move(FStep)));
+    }
+    FStep.Clear();
+}
+
+void TMainForm::ClearHistory()
+{
+    FStep.Clear();
+    FHistory.clear();
+}
+
+// Undo and Redo during a drag first close what the drag has done so far, which the drag then goes on from.
+void TMainForm::menUndoClick()
+{
+    CommitStep();
+    FHistory.undo();
+    ShowCellStatus();
+    ShowCounts();
+}
+
+void TMainForm::menRedoClick()
+{
+    CommitStep();
+    FHistory.redo();
+    ShowCellStatus();
+    ShowCounts();
+}
+
+void TMainForm::dgrdFieldDrawCell(TDrawGrid*, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState,
+                                  QPainter& Canvas)
 {
     if (FLevel.Loaded == 0)
         return;
@@ -235,21 +656,86 @@ void TMainForm::dgrdFieldDrawCell(int ACol, int ARow, const QRect& Rect, QPainte
             Canvas.drawImage(Rect.topLeft() + QPoint(7, 7), Item->Bitmap);
 }
 
+// The status line: the cell under the pointer, or the current cell while the pointer is elsewhere, and
+// the level's counts.
+void TMainForm::ShowCellStatus()
+{
+    const TCellPos At = PointedCell();
+    if (At.Column >= LevelColumns || At.Row >= LevelRows)
+        return;
+    labCell->setText(CellStatusText(At.Column, At.Row, FLevel.Cells[At.Column][At.Row]));
+}
+
+// The cell under the pointer, or the current cell while the pointer is elsewhere.
+TCellPos TMainForm::PointedCell() const
+{
+    if (FHoverCol >= 0 && FHoverRow >= 0)
+        return {FHoverCol, FHoverRow};
+    return {ui->dgrdField->Col(), ui->dgrdField->Row()};
+}
+
+void TMainForm::ShowCounts()
+{
+    labCounts->setText(CountsText(FLevel));
+}
+
 // Level commands
 
 void TMainForm::ShowLevelName()
 {
-    ui->labLevel->setText(QStringLiteral("Level: ") + FromLocal(FLevel.FileName));
+    ui->labLevel->setText(QStringLiteral("Level: ") + ForDisplay(FLevel.FileName));
 }
 
 void TMainForm::LoadLevelByName(const std::string& Name)
 {
     const std::string Path = LevelFolder + Name;
+    // Taken before reading: a change made while the file is read then shows at the next Save.
+    const TFileIdentity Identity = FileIdentityOf(Path);
     TLevelData Loaded;
     LoadLevel(Path, Loaded);
     FLevel = Loaded;
+    ClearHistory();
+    FFileIdentity = Identity;
     if (FLevel.Loaded == 1)
         ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
+    ShowFileNotes(Name, Path);
+}
+
+// What the file did not say stays in the status line until the next edit. The notes only inform: a file
+// that cannot be read a second time, or one far larger than any level, was opened all the same and shows
+// none.
+void TMainForm::ShowFileNotes(const std::string& Name, const std::string& Path)
+{
+    // Whatever the line said was about the level before.
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    std::string Bytes;
+    try {
+        TFileReader Reader(Path);
+        std::vector<char> Chunk(ReadChunkSize);
+        while (const std::size_t Count = Reader.Read(Chunk.data(), Chunk.size())) {
+            Bytes.append(Chunk.data(), Count);
+            if (Bytes.size() > MaxCheckedFileSize)
+                return;
+        }
+        Reader.Close();
+    } catch (const EInOutError&) {
+        return;
+    }
+    const std::string Summary = SummariseFileNotes(Name, LevelFileNotes(Bytes));
+    if (Summary.empty())
+        return;
+    ui->sbStatus->showMessage(ForDisplay(Summary));
+    FShowingFileNotes = true;
+}
+
+void TMainForm::ClearFileNotes()
+{
+    if (FShowingFileNotes)
+        ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
 }
 
 bool TMainForm::QuerySaveChanges()
@@ -269,75 +755,125 @@ bool TMainForm::QuerySaveChanges()
 
 void TMainForm::lvLevelsChanging(TLevelListView*, QListWidgetItem*, bool& AllowChange)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    AllowChange = Allow;
+    // An abandoned prompt keeps the list where it was.
+    AllowChange = false;
+    AllowChange = QuerySaveChanges();
 }
 
 void TMainForm::lvLevelsSelectItem(TLevelListView*, QListWidgetItem* Item, bool Selected)
 {
     if (!Selected || !Item)
         return;
-    const bool Opened = RunHandler([&] {
-        LoadLevelByName(Item->text().toLocal8Bit().toStdString());
+    try {
+        LoadLevelByName(TLevelListView::NameOf(Item).toStdString());
         ShowLevelName();
-    });
-    // The list must not show one level while the editor holds another.
-    if (!Opened)
+    } catch (...) {
+        // The list must not show one level while the editor holds another.
         SelectEditedLevelInList();
+        throw;
+    }
 }
 
 void TMainForm::SelectEditedLevelInList()
 {
     QListWidgetItem* Entry = nullptr;
     if (!FLevel.FileName.empty())
-        Entry = ui->lvLevels->FindCaption(FromLocal(std::filesystem::path(FLevel.FileName).filename().string()));
+        Entry = ui->lvLevels->FindName(NameBytes(FLevel.FileName));
     ui->lvLevels->SelectQuietly(Entry);
 }
 
 void TMainForm::btnNewLevelClick()
 {
-    RunHandler([&] {
-        QuerySaveChanges();
-        ClearLevel(FLevel);
-        ui->labLevel->setText(QStringLiteral("Level: New one"));
-        ui->dgrdField->Invalidate();
-    });
+    QuerySaveChanges();
+    ClearLevel(FLevel);
+    ClearHistory();
+    ui->sbStatus->clearMessage();
+    FShowingFileNotes = false;
+    FFileIdentity = TFileIdentity{};
+    ui->labLevel->setText(QStringLiteral("Level: New one"));
+    ui->dgrdField->Invalidate();
+    ShowCellStatus();
+    ShowCounts();
 }
 
 void TMainForm::SaveCurrentLevel()
 {
     if (!FLevel.FileName.empty()) {
+        ConfirmOverwrite();
         SaveLevel(FLevel.FileName, FLevel);
     } else {
-        std::vector<std::string> Captions;
-        for (int Row = 0; Row < ui->lvLevels->count(); ++Row)
-            Captions.push_back(ui->lvLevels->item(Row)->text().toLocal8Bit().toStdString());
-        const std::string Path = NextLevelFileName(Captions, FGameDir);
-        SaveLevel(Path, FLevel);
-        ui->lvLevels->addItem(FromLocal(std::filesystem::path(Path).filename().string()));
+        SaveUnderNewName();
     }
+    RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
     FLevel.Changed = 0;
     ShowLevelName();
+    FShowingFileNotes = false;
+    ui->sbStatus->showMessage(QStringLiteral("Saved ") + ForDisplay(NameBytes(FLevel.FileName).toStdString()),
+                              SavedMessageMs);
+}
+
+// Another editor, or the user, may have written the level since this editor read it: that work is not
+// replaced without a word. A file that has vanished loses nothing by being written again.
+void TMainForm::ConfirmOverwrite()
+{
+    const TFileIdentity OnDisk = FileIdentityOf(FLevel.FileName);
+    if (!OnDisk.Exists || OnDisk == FFileIdentity)
+        return;
+    if (AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) !=
+        TModalResult::Yes)
+        throw EAbort();
+}
+
+// The number is counted at the moment of saving, over the list and over the folder new levels go to:
+// the list may have been read from another folder, and others may have added levels since start-up.
+// The file is created only where no file of that name exists, so a name taken in between costs only a
+// retry with the next number.
+void TMainForm::SaveUnderNewName()
+{
+    std::vector<std::string> Taken;
+    for (const QByteArray& Name : ui->lvLevels->Names())
+        Taken.push_back(Name.toStdString());
+    for (std::string& Name : ListLevelFolder(FGameDir + LevelFolder))
+        Taken.push_back(std::move(Name));
+    for (int Attempt = 0; Attempt < NewLevelNameAttempts; ++Attempt) {
+        const std::string Path = NextLevelFileName(Taken, FGameDir);
+        if (SaveNewLevel(Path, FLevel)) {
+            ui->lvLevels->AddName(NameBytes(Path));
+            return;
+        }
+        Taken.push_back(NameBytes(Path).toStdString());
+    }
+    throw EInOutError(EEXIST);
+}
+
+void TMainForm::RememberFileIdentity()
+{
+    // The level is saved whatever happens here; a file whose state cannot be read is simply taken as
+    // changed by someone else at the next Save, which then asks.
+    try {
+        FFileIdentity = FileIdentityOf(FLevel.FileName);
+    } catch (const EInOutError&) {
+        FFileIdentity = TFileIdentity{};
+    }
 }
 
 void TMainForm::btnSaveLevelClick()
 {
-    RunHandler([&] { SaveCurrentLevel(); });
+    SaveCurrentLevel();
 }
 
 void TMainForm::FormCloseQuery(bool& CanClose)
 {
-    bool Allow = false;
-    RunHandler([&] { Allow = QuerySaveChanges(); });
-    CanClose = Allow;
+    // An abandoned prompt keeps the window open.
+    CanClose = false;
+    CanClose = QuerySaveChanges();
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event)
 {
-    bool CanClose = true;
-    FormCloseQuery(CanClose);
+    bool CanClose = false;
+    Guarded(&TMainForm::FormCloseQuery)(CanClose);
     if (CanClose)
         Event->accept();
     else
@@ -353,22 +889,20 @@ void TMainForm::menExitClick()
 
 void TMainForm::menTestLevelClick()
 {
-    RunHandler([&] {
-        const std::string Executable = FGameDir + GameExecutable;
-        const std::string TestFile = FGameDir + LevelFolder + TestFileName;
-        // A copy is written so that the level keeps its own file name: a later Save must not land in the
-        // scratch file.
-        TLevelData TestCopy = FLevel;
-        if (!SaveLevel(TestFile, TestCopy))
-            return;
-        void* Owner = nullptr;
+    const std::string Executable = FGameDir + GameExecutable;
+    const std::string TestFile = FGameDir + LevelFolder + TestFileName;
+    // A copy is written so that the level keeps its own file name: a later Save must not land in the
+    // scratch file.
+    TLevelData TestCopy = FLevel;
+    if (!SaveLevel(TestFile, TestCopy))
+        return;
+    void* Owner = nullptr;
 #ifdef _WIN32
-        Owner = reinterpret_cast<void*>(winId());
+    Owner = reinterpret_cast<void*>(winId());
 #endif
-        const int Error = StartProgram(Executable, "--level=test.lvl", FGameDir, Owner);
-        if (Error != 0)
-            ShowPlainBox(ApplicationTitle(),
-                         FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + FromLocal(Executable) +
-                             QLatin1Char('"'));
-    });
+    const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, FGameDir, Owner);
+    if (Error != 0)
+        ShowPlainBox(ApplicationTitle(),
+                     FromLocal(SystemErrorText(Error)) + QStringLiteral("\r\n\"") + ForDisplay(Executable) +
+                         QLatin1Char('"'));
 }

@@ -1,0 +1,52 @@
+#pragma once
+
+// What a level file did not say: everything the reader ignores or repairs while it reads a file's bytes,
+// with the place where it happens. The editor's status line and the command-line checker show these.
+
+#include "leveldata.h"
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+enum class TFileNoteKind {
+    UnknownCharacter, // read as no brick or no power-up
+    PowerUpOnEmptyCell, // kept as it is; the editor would never paint it
+    ShortRow, // the rest of the row is read as empty
+    LongRow, // what follows column 40 is not part of the row
+    MissingRows, // fewer than ten rows: the others are empty
+    LfLineEnd, // LF without CR
+    LoneCr, // a CR not followed by LF is dropped
+    MissingLineEnd, // the file's last line ends without a line break
+    CtrlZCutsLine, // a Ctrl-Z inside a line ends its text; the rest of that line is skipped
+    CtrlZEndsFile, // a Ctrl-Z where a line would begin: nothing after it is read
+    IgnoredLine, // a line after the rows that is not the trailer marker ":"
+    EmptyTrailer, // a ":" marker with nothing after it: saving drops both
+    IgnoredAfterTrailer, // a line after the trailer text
+};
+
+struct TFileNote {
+    int Line = 0; // 1-based; lines end at LF
+    int Column = 0; // 1-based byte column in that line
+    TFileNoteKind Kind = TFileNoteKind::UnknownCharacter;
+    std::string Text;
+
+    friend bool operator==(const TFileNote&, const TFileNote&) = default;
+};
+
+// Every note for a level file's bytes, in the order of their places. Reads the bytes exactly as LoadLevel
+// does. When Level is given, it receives the cells and trailer the bytes read as (flags and file name
+// untouched; its cells should be empty).
+std::vector<TFileNote> LevelFileNotes(std::string_view Bytes, TLevelData* Level = nullptr);
+
+// Whether saving the level these bytes read as would write back different bytes. Only a power-up on an
+// empty cell is read and written back unchanged.
+bool NoteChangesFile(TFileNoteKind Kind);
+
+// Whether saving the level these bytes read as gives back exactly these bytes.
+bool IsCanonicalLevelText(std::string_view Bytes);
+
+// One line for the status bar: the display name, then each kind of note once with its count, e.g.
+// "level3.txt: 4 unknown characters read as empty, row 2 is short". Empty when there are no notes. Row
+// numbers are the grid's, 0 to 9.
+std::string SummariseFileNotes(const std::string& DisplayName, const std::vector<TFileNote>& Notes);

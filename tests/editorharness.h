@@ -1,0 +1,186 @@
+#pragma once
+
+// The editor window in a game directory of its own, as the window tests drive it.
+
+#include "drawgrid.h"
+#include "levelfile.h"
+#include "levellistview.h"
+#include "main.h"
+#include "messagecapture.h"
+#include "palettebar.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QtTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace fs = std::filesystem;
+
+inline std::string Row(const std::string& Pairs)
+{
+    return Pairs + std::string(40 - Pairs.size(), '.') + "\r\n";
+}
+
+inline std::string EmptyRows(int Count)
+{
+    std::string Rows;
+    for (int I = 0; I < Count; ++I)
+        Rows += Row("");
+    return Rows;
+}
+
+inline std::string ReadFile(const fs::path& Path)
+{
+    std::ifstream In(Path, std::ios::binary);
+    std::stringstream Text;
+    Text << In.rdbuf();
+    return Text.str();
+}
+
+inline void WriteFile(const fs::path& Path, const std::string& Bytes)
+{
+    std::ofstream(Path, std::ios::binary) << Bytes;
+}
+
+// A game directory of its own for each test, made the current directory as the editor expects:
+// the built pictures, and three small levels.
+class TGameDir {
+public:
+    explicit TGameDir(const std::vector<std::string>& Without = {})
+    {
+        const fs::path Built = fs::path(qEnvironmentVariable("ZOLVANE_GAME_DIR").toStdString()) / "editor/images";
+        fs::create_directories(Path() / "editor/images");
+        for (const auto& Entry : fs::directory_iterator(Built))
+            if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
+                fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
+        fs::create_directories(Levels());
+        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
+        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
+        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
+        FOldDir = fs::current_path();
+        fs::current_path(Path());
+    }
+    ~TGameDir() { fs::current_path(FOldDir); }
+
+    fs::path Path() const { return FDir.path().toStdString(); }
+    fs::path Levels() const { return Path() / "data/levels"; }
+    QString Native() const { return FDir.path(); }
+
+private:
+    QTemporaryDir FDir;
+    fs::path FOldDir;
+};
+
+// The window, shown and focused, with its controls at hand.
+struct TEditor {
+    TMainForm Form;
+    TDrawGrid* Grid;
+    TLevelListView* List;
+    QLabel* Label;
+
+    explicit TEditor(const TGameDir& Dir) : Form(Dir.Native())
+    {
+        Grid = Form.findChild<TDrawGrid*>("dgrdField");
+        List = Form.findChild<TLevelListView*>("lvLevels");
+        Label = Form.findChild<QLabel*>("labLevel");
+        Form.show();
+        Form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&Form));
+    }
+
+    TPaletteToolBar* Palette(const char* Name) { return Form.findChild<TPaletteToolBar*>(Name); }
+    QToolButton* Button(const char* Name) { return Form.findChild<QToolButton*>(Name); }
+
+    TPaletteButton* BrickButton(int Code) { return Find<TBrickItem>("tbBricks", Code); }
+    TPaletteButton* PowerUpButton(int Code) { return Find<TPowerUpItem>("tbPowerUps", Code); }
+
+    template <class TItem>
+    TPaletteButton* Find(const char* Palette, int Code)
+    {
+        for (TPaletteButton* B : this->Palette(Palette)->Buttons())
+            if (std::any_cast<const TItem*>(B->Tag)->Id == Code)
+                return B;
+        return nullptr;
+    }
+
+    void Click(QAbstractButton* B) { QTest::mouseClick(B, Qt::LeftButton); }
+    void ClickCell(int Col, int Row) { QTest::mouseClick(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
+    void ClickEntry(const QString& Caption)
+    {
+        QListWidgetItem* Item = List->FindCaption(Caption);
+        QVERIFY(Item);
+        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(Item).center());
+    }
+    // A stroke by hand: press on a cell, drag through cells, release on the last.
+    void Press(int Col, int Row) { QTest::mousePress(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
+    void MoveTo(int Col, int Row) { QTest::mouseMove(Grid, Grid->CellRect(Col, Row).center()); }
+    void Release(int Col, int Row) { QTest::mouseRelease(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
+    void Wheel(int Delta)
+    {
+        const QPointF At = Grid->CellRect(Grid->Col(), Grid->Row()).center();
+        QWheelEvent Event(At, Grid->mapToGlobal(At), QPoint(), QPoint(0, Delta), Qt::NoButton, Qt::NoModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(Grid, &Event);
+    }
+    // A key as the user presses it, to whatever has the focus in the window.
+    void Key(const QString& Sequence)
+    {
+        const QKeyCombination Key = QKeySequence(Sequence)[0];
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &Form, Key.key(),
+                        Key.keyboardModifiers());
+    }
+    QAction* Action(const char* Name) { return Form.findChild<QAction*>(Name); }
+    QString CellStatus() { return Form.findChild<QLabel*>("labCell")->text(); }
+    QString Counts() { return Form.findChild<QLabel*>("labCounts")->text(); }
+    QString Message() { return Form.statusBar()->currentMessage(); }
+
+    void ClickRow(int Row)
+    {
+        QVERIFY(List->item(Row));
+        QTest::mouseClick(List->viewport(), Qt::LeftButton, {}, List->visualItemRect(List->item(Row)).center());
+    }
+    int SelectedRow() const { return List->Selected() ? List->row(List->Selected()) : -1; }
+    TLevelCell Cell(int Col, int Row) const { return Form.Level().Cells[Col][Row]; }
+    // The whole field as the level file writes it, so that a failure shows every cell.
+    QString Field() const { return QString::fromStdString(FormatLevel(Form.Level())); }
+    QString Selected() const { return List->Selected() ? List->Selected()->text() : QStringLiteral("<none>"); }
+    QStringList Entries() const
+    {
+        QStringList Names;
+        for (int I = 0; I < List->count(); ++I)
+            Names << List->item(I)->text();
+        return Names;
+    }
+};
+
+// Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), key SEQ
+// (to the focus), wheel DELTA.
+inline void Run(TEditor& E, const QString& Script)
+{
+    for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
+        const QStringList W = Step.simplified().split(' ');
+        const int C = W.value(1).toInt(), R = W.value(2).toInt();
+        if (W[0] == "press")
+            E.Press(C, R);
+        else if (W[0] == "move")
+            E.MoveTo(C, R);
+        else if (W[0] == "release")
+            E.Release(C, R);
+        else if (W[0] == "key")
+            E.Key(W.value(1));
+        else if (W[0] == "wheel")
+            E.Wheel(W.value(1).toInt());
+        else
+            QFAIL(qPrintable("unknown step " + Step));
+    }
+}
+
+inline QString CellText(const TLevelCell& Cell)
+{
+    return QStringLiteral("(%1, %2)").arg(Cell.Brick).arg(Cell.PowerUp);
+}

@@ -1,0 +1,8 @@
+# zolvane-level: the subcommands in-process, the rendered pixels, and the tool itself over the sample levels.
+zolvane_add_test(NAME tst_levelcli SOURCES tst_levelcli.cpp levelfiletools.h LIBS zolvane_levelcli)
+zolvane_add_test(NAME tst_levelrender SOURCES tst_levelrender.cpp levelfiletools.h LIBS zolvane_levelcli)
+add_dependencies(tst_levelrender zolvane_images)
+
+file(GLOB ZOLVANE_SAMPLE_LEVELS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/levels/*.txt)
+add_test(NAME zolvane_level_check_samples COMMAND zolvane-level check ${ZOLVANE_SAMPLE_LEVELS})
+set_tests_properties(zolvane_level_check_samples PROPERTIES ENVIRONMENT "${ZOLVANE_TEST_ENV}" TIMEOUT 60)
