@@ -1,15 +1,49 @@
 #pragma once
 
-// What the window benchmarks share: counting a widget's paints, waiting for the next one, and medians.
+// What the benchmarks share: timing a call, medians, and for the window benchmarks counting a widget's
+// paints, waiting for the next one and driving the editor by keys. The plain part builds without Qt, for
+// the benchmarks of the core.
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <vector>
+
+inline double Median(std::vector<double> Values)
+{
+    std::sort(Values.begin(), Values.end());
+    return Values[Values.size() / 2];
+}
+
+inline double Milliseconds(const std::function<void()>& Call)
+{
+    const auto Start = std::chrono::steady_clock::now();
+    Call();
+    const std::chrono::duration<double, std::milli> Spent = std::chrono::steady_clock::now() - Start;
+    return Spent.count();
+}
+
+// The best of some rounds, since other processes only ever make a round slower.
+inline double BestMilliseconds(int Rounds, const std::function<void()>& Call)
+{
+    double Best = 1e300;
+    for (int Round = 0; Round < Rounds; ++Round)
+        Best = std::min(Best, Milliseconds(Call));
+    return Best;
+}
+
+#ifdef QT_WIDGETS_LIB
+
+#include "drawgrid.h"
+#include "main.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QObject>
 #include <QString>
-
-#include <algorithm>
-#include <cstdio>
-#include <vector>
+#include <QTest>
 
 class TPaintSpy : public QObject {
 public:
@@ -37,8 +71,28 @@ inline void QuietMessages(QtMsgType Type, const QMessageLogContext&, const QStri
         std::fprintf(stderr, "%s\n", qPrintable(Message));
 }
 
-inline double Median(std::vector<double> Values)
+// Before the application is made: the offscreen platform, quietly, in the build's game directory.
+inline void StartOffscreenInGameDir()
 {
-    std::sort(Values.begin(), Values.end());
-    return Values[Values.size() / 2];
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(QuietMessages);
+    QDir::setCurrent(QStringLiteral(ZOLVANE_GAME_DIR));
 }
+
+// Shows the form and waits for its grid's first paint; the grid keeps the focus and the spy.
+inline TDrawGrid* ShowAndWatchGrid(TMainForm& Form, TPaintSpy& Spy)
+{
+    Form.show();
+    auto* Grid = Form.findChild<TDrawGrid*>("dgrdField");
+    Grid->installEventFilter(&Spy);
+    Grid->setFocus();
+    UntilPainted(Spy);
+    return Grid;
+}
+
+inline void Key(QWidget* Target, Qt::Key K, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(Target, K, Modifiers);
+}
+
+#endif

@@ -4,53 +4,21 @@
 //    until it has painted; both are this program, alternating in one run, timed from start to exit;
 //  - painting: a stroke over all 200 cells by keyboard, each selection followed by its repaint.
 // Run from anywhere; it works in the build's game directory. Not a test: it only prints.
-#include "drawgrid.h"
-#include "main.h"
+#include "benchsupport.h"
 #include "palettebar.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
-#include <QTest>
-
-#include <algorithm>
-#include <cstdio>
-#include <vector>
 
 namespace {
-
-// Counts paint events of one widget.
-class TPaintSpy : public QObject {
-public:
-    int Paints = 0;
-    bool eventFilter(QObject* Watched, QEvent* Event) override
-    {
-        if (Event->type() == QEvent::Paint)
-            ++Paints;
-        return QObject::eventFilter(Watched, Event);
-    }
-};
 
 void WaitForPaint(QWidget* Widget, TPaintSpy& Spy)
 {
     Widget->installEventFilter(&Spy);
-    while (Spy.Paints == 0)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    UntilPainted(Spy);
     Widget->removeEventFilter(&Spy);
-}
-
-// Quiet the offscreen platform's notice about size hints, once per shown window.
-void QuietMessages(QtMsgType Type, const QMessageLogContext&, const QString& Message)
-{
-    if (Type != QtDebugMsg && !Message.contains(QLatin1String("propagateSizeHints")))
-        std::fprintf(stderr, "%s\n", qPrintable(Message));
-}
-
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    return Values[Values.size() / 2];
 }
 
 // The child processes: show a window, end after its first paint.
@@ -91,10 +59,8 @@ double TimeProcess(const QString& Mode)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
+    StartOffscreenInGameDir();
     QApplication Application(argc, argv);
-    QDir::setCurrent(QStringLiteral(ZOLVANE_GAME_DIR));
     const QStringList Arguments = QCoreApplication::arguments();
     if (Arguments.contains("--editor-once"))
         return ShowEditorOnce();

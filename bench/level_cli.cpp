@@ -3,35 +3,20 @@
 // Goals: check under 0.5 s, render under 5 ms.
 // Usage: level_cli [images folder]   (default: the build's editor/images)
 
+#include "benchsupport.h"
 #include "levelcli.h"
 #include "levelfile.h"
 #include "levelrender.h"
 
 #include <QBuffer>
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <sstream>
 
 namespace {
 
 namespace fs = std::filesystem;
 using TClock = std::chrono::steady_clock;
-
-double BestMilliseconds(int Rounds, const std::function<void()>& Call)
-{
-    double Best = 1e300;
-    for (int Round = 0; Round < Rounds; ++Round) {
-        const auto Start = TClock::now();
-        Call();
-        const std::chrono::duration<double, std::milli> Spent = TClock::now() - Start;
-        Best = std::min(Best, Spent.count());
-    }
-    return Best;
-}
 
 // Most files canonical, every tenth damaged in one of a few ways, so that notes get printed too.
 std::string LevelBytes(int Index)

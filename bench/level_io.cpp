@@ -2,20 +2,15 @@
 // the same run on the same file: the bare system calls any loader or saver of that file must make.
 // Usage: level_io [folder]   (default: a new folder under $TMPDIR or /tmp)
 
+#include "benchsupport.h"
 #include "leveldata.h"
 
-#include <algorithm>
-#include <chrono>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
-#include <functional>
 #include <string>
 #include <unistd.h>
 
 namespace {
-
-using TClock = std::chrono::steady_clock;
 
 TLevelData TypicalLevel()
 {
@@ -36,11 +31,11 @@ struct TPair {
 
 double BatchMicroseconds(int Calls, const std::function<void()>& Call)
 {
-    const auto Start = TClock::now();
-    for (int I = 0; I < Calls; ++I)
-        Call();
-    const std::chrono::duration<double, std::micro> Spent = TClock::now() - Start;
-    return Spent.count() / Calls;
+    return Milliseconds([&] {
+               for (int I = 0; I < Calls; ++I)
+                   Call();
+           })
+        * 1000 / Calls;
 }
 
 // Microseconds per call of a routine and of its floor, in alternating rounds so that both see the same

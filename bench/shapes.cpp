@@ -7,20 +7,11 @@
 // Run from anywhere; it works in the build's game directory. Not a test: it only prints.
 #include "benchsupport.h"
 #include "dialogs.h"
-#include "drawgrid.h"
-#include "main.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTest>
 
 namespace {
-
-void Key(QWidget* Target, Qt::Key K, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(Target, K, Modifiers);
-}
 
 // A drag from (0, 0) through every cell, row by row in a serpentine; the time per move, each until painted.
 double DragThroughTheField(TDrawGrid* Grid, TPaintSpy& Spy)
@@ -50,19 +41,13 @@ double DragThroughTheField(TDrawGrid* Grid, TPaintSpy& Spy)
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
+    StartOffscreenInGameDir();
     QApplication Application(argc, argv);
-    QDir::setCurrent(QStringLiteral(ZOLVANE_GAME_DIR));
     SetMessageHook([](const TMessageRequest&) { return TModalResult::No; });
 
     TMainForm Form;
-    Form.show();
-    auto* Grid = Form.findChild<TDrawGrid*>("dgrdField");
     TPaintSpy Spy;
-    Grid->installEventFilter(&Spy);
-    Grid->setFocus();
-    UntilPainted(Spy);
+    TDrawGrid* Grid = ShowAndWatchGrid(Form, Spy);
 
     // The fill: brick 1 over the empty field, taken back by Undo (untimed) before the next pass.
     Key(Grid, Qt::Key_1);

@@ -5,55 +5,17 @@
 //    change nothing and so record nothing, and the bare diff bytes of those steps.
 // Run from anywhere; it works in the build's game directory. Not a test: it only prints. The heap
 // figures come from glibc's allocator statistics and mean nothing under a sanitizer.
+#include "benchsupport.h"
 #include "cellcommands.h"
 #include "dialogs.h"
-#include "drawgrid.h"
-#include "main.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QTest>
 
 #include <malloc.h>
 
-#include <algorithm>
-#include <cstdio>
-#include <vector>
-
 namespace {
-
-class TPaintSpy : public QObject {
-public:
-    int Paints = 0;
-    bool eventFilter(QObject* Watched, QEvent* Event) override
-    {
-        if (Event->type() == QEvent::Paint)
-            ++Paints;
-        return QObject::eventFilter(Watched, Event);
-    }
-};
-
-void QuietMessages(QtMsgType Type, const QMessageLogContext&, const QString& Message)
-{
-    if (Type != QtDebugMsg && !Message.contains(QLatin1String("propagateSizeHints")))
-        std::fprintf(stderr, "%s\n", qPrintable(Message));
-}
-
-double Median(std::vector<double> Values)
-{
-    std::sort(Values.begin(), Values.end());
-    return Values[Values.size() / 2];
-}
-
-// Runs the events until the grid has painted once more.
-void UntilPainted(TPaintSpy& Spy)
-{
-    const int Before = Spy.Paints;
-    while (Spy.Paints == Before)
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-}
 
 std::size_t HeapInUse()
 {
@@ -61,29 +23,18 @@ std::size_t HeapInUse()
     return mallinfo2().uordblks;
 }
 
-void Key(QWidget* Target, Qt::Key K, Qt::KeyboardModifiers Modifiers = Qt::NoModifier)
-{
-    QTest::keyClick(Target, K, Modifiers);
-}
-
 } // namespace
 
 int main(int argc, char* argv[])
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler(QuietMessages);
+    StartOffscreenInGameDir();
     QApplication Application(argc, argv);
-    QDir::setCurrent(QStringLiteral(ZOLVANE_GAME_DIR));
     // New asks about the painted level: drop it, as a user who only tries things would.
     SetMessageHook([](const TMessageRequest&) { return TModalResult::No; });
 
     TMainForm Form;
-    Form.show();
-    auto* Grid = Form.findChild<TDrawGrid*>("dgrdField");
     TPaintSpy Spy;
-    Grid->installEventFilter(&Spy);
-    Grid->setFocus();
-    UntilPainted(Spy);
+    TDrawGrid* Grid = ShowAndWatchGrid(Form, Spy);
 
     // One stroke over the whole field: a press, a serpentine drag through every cell, the release.
     Key(Grid, Qt::Key_1);

@@ -108,6 +108,17 @@ struct TEditor {
         return nullptr;
     }
 
+    // The tool tips of the palette buttons that are down, bricks first.
+    QStringList DownPaletteButtons()
+    {
+        QStringList Down;
+        for (const char* Name : {"tbBricks", "tbPowerUps"})
+            for (TPaletteButton* B : Palette(Name)->Buttons())
+                if (B->isChecked())
+                    Down << B->toolTip();
+        return Down;
+    }
+
     void Click(QAbstractButton* B) { QTest::mouseClick(B, Qt::LeftButton); }
     void ClickCell(int Col, int Row) { QTest::mouseClick(Grid, Qt::LeftButton, {}, Grid->CellRect(Col, Row).center()); }
     void ClickEntry(const QString& Caption)

@@ -34,16 +34,6 @@ QString State(TEditor& E)
         .arg(E.Label->text());
 }
 
-QStringList CheckedButtons(TEditor& E)
-{
-    QStringList Down;
-    for (const char* Palette : {"tbBricks", "tbPowerUps"})
-        for (TPaletteButton* B : E.Palette(Palette)->Buttons())
-            if (B->isChecked())
-                Down << B->toolTip();
-    return Down;
-}
-
 } // namespace
 
 class TestEditing : public QObject {
@@ -225,7 +215,7 @@ private slots:
         for (const QString& Key : keys.split(' '))
             E.Key(Key);
         QCOMPARE(State(E), state);
-        QCOMPARE(CheckedButtons(E), down);
+        QCOMPARE(E.DownPaletteButtons(), down);
         QCOMPARE(fs::exists(Dir.Levels() / "alpha.txt"), keys == "Ctrl+S");
         // The keys never move the current cell or the list's selection.
         QCOMPARE(QPoint(E.Grid->Col(), E.Grid->Row()), QPoint(0, 0));

@@ -8,17 +8,12 @@
 #include "game.h"
 #include "gamerules.h"
 #include "gamestatus.h"
+#include "gametesttools.h"
 
 using namespace GameRules;
 
 Q_DECLARE_METATYPE(TLevelData)
 Q_DECLARE_METATYPE(TGameState)
-
-char* toString(TGamePhase Phase)
-{
-    static const char* const Names[] = {"Ready", "Playing", "Won", "Lost"};
-    return qstrdup(Names[static_cast<int>(Phase)]);
-}
 
 char* toString(const TBrick& Brick)
 {

@@ -5,15 +5,10 @@
 #include "gamepictures.h"
 #include "gamerules.h"
 #include "gamestatus.h"
+#include "gametesttools.h"
 #include "gamewindow.h"
 
 using namespace GameRules;
-
-char* toString(TGamePhase Phase)
-{
-    static const char* const Names[] = {"Ready", "Playing", "Won", "Lost"};
-    return qstrdup(Names[static_cast<int>(Phase)]);
-}
 
 namespace {
 

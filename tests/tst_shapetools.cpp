@@ -29,11 +29,7 @@ QStringList Repeated(const QString& Line, int Count = LevelRows)
 
 QStringList DownButtons(TEditor& E)
 {
-    QStringList Down;
-    for (const char* Palette : {"tbBricks", "tbPowerUps"})
-        for (TPaletteButton* B : E.Palette(Palette)->Buttons())
-            if (B->isChecked())
-                Down << B->toolTip();
+    QStringList Down = E.DownPaletteButtons();
     for (const char* Name : {"btnDraw", "btnErase", "btnCell", "btnRectangle", "btnFill", "btnMirror"})
         if (E.Button(Name)->isChecked())
             Down << QString(Name);

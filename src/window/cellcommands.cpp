@@ -36,23 +36,3 @@ void TCellEditCommand::Repaint() const
         Cells.append(QPoint(C.Col, C.Row));
     FGrid->InvalidateCells(Cells);
 }
-
-TPaintCommand::TPaintCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
-    : TCellEditCommand(QStringLiteral("Paint"), Level, Grid, std::move(Diff))
-{
-}
-
-TEraseCommand::TEraseCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
-    : TCellEditCommand(QStringLiteral("Erase"), Level, Grid, std::move(Diff))
-{
-}
-
-TRectangleCommand::TRectangleCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
-    : TCellEditCommand(QStringLiteral("Rectangle"), Level, Grid, std::move(Diff))
-{
-}
-
-TFillCommand::TFillCommand(TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
-    : TCellEditCommand(QStringLiteral("Fill"), Level, Grid, std::move(Diff))
-{
-}

@@ -605,14 +605,11 @@ void TMainForm::CommitStep()
     FStep.Compact();
     if (!FStep.Empty()) {
         ClearFileNotes();
-        if (FStepShape == TShape::Rectangle)
-            FHistory.push(new TRectangleCommand(FLevel, ui->dgrdField, std::move(FStep)));
-        else if (FStepShape == TShape::Fill)
-            FHistory.push(new TFillCommand(FLevel, ui->dgrdField, std::move(FStep)));
-        else if (FStepErases)
-            FHistory.push(new TEraseCommand(FLevel, ui->dgrdField, std::move(FStep)));
-        else
-            FHistory.push(new TPaintCommand(FLevel, ui->dgrdField, std::move(FStep)));
+        const QString Name = FStepShape == TShape::Rectangle ? QStringLiteral("Rectangle")
+            : FStepShape == TShape::Fill                     ? QStringLiteral("Fill")
+            : FStepErases                                    ? QStringLiteral("Erase")
+                                                             : QStringLiteral("Paint");
+        FHistory.push(new TCellEditCommand(Name, FLevel, ui->dgrdField, std::move(FStep)));
     }
     FStep.Clear();
 }

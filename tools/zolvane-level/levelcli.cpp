@@ -147,14 +147,21 @@ std::optional<int> ParseScale(const std::string& Text)
     return Scale;
 }
 
-bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
+// The file's bytes, or nothing once the reason they cannot be read is on Err.
+std::optional<std::string> ReadLevelBytesOrSay(const std::string& File, std::ostream& Err)
 {
     std::string Error;
-    const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
-    if (!Bytes) {
+    std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
+    if (!Bytes)
         Err << File << ": error: cannot read: " << Error << '\n';
+    return Bytes;
+}
+
+bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
+{
+    const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
+    if (!Bytes)
         return false;
-    }
     ParseLevelText(*Bytes, Level);
     Level.FileName = File;
     Level.Loaded = 1;
@@ -245,10 +252,8 @@ int CheckLevels(const std::vector<std::string>& Files, std::ostream& Out, std::o
 {
     int Status = ExitOk;
     for (const std::string& File : Files) {
-        std::string Error;
-        const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
+        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
         if (!Bytes) {
-            Err << File << ": error: cannot read: " << Error << '\n';
             Status = ExitTrouble;
             continue;
         }
@@ -264,10 +269,8 @@ int FormatLevels(const std::vector<std::string>& Files, bool CheckOnly, std::ost
 {
     int Status = ExitOk;
     for (const std::string& File : Files) {
-        std::string Error;
-        const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
+        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
         if (!Bytes) {
-            Err << File << ": error: cannot read: " << Error << '\n';
             Status = ExitTrouble;
             continue;
         }
