@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include <string>
+#include <string_view>
 
 #include <sys/wait.h>
 #include <unistd.h>
@@ -69,6 +70,11 @@ inline QList<QByteArray> BrickRows()
 inline QByteArray Joined(const QList<QByteArray>& Lines, const QByteArray& End = "\r\n")
 {
     return Lines.join(End) + (Lines.isEmpty() ? "" : End);
+}
+
+inline std::string_view View(const QByteArray& Bytes)
+{
+    return {Bytes.constData(), static_cast<std::size_t>(Bytes.size())};
 }
 
 inline QByteArray ReadBytes(const QString& Path)

@@ -163,7 +163,7 @@ private slots:
         const qint64 Milliseconds = Clock.elapsed();
         QCOMPARE(Level, RecordFromRows(Rows, Trailer.toStdString(), Path(File)));
         TLevelData Parsed;
-        ParseLevelText(std::string_view(Bytes.constData(), static_cast<std::size_t>(Bytes.size())), Parsed);
+        ParseLevelText(View(Bytes), Parsed);
         Parsed.Loaded = 1;
         Parsed.FileName = Path(File);
         QCOMPARE(Parsed, Level);
