@@ -129,7 +129,6 @@ private slots:
         QTest::newRow("yes/no: Esc is No") << false << "Esc" << int(TModalResult::No);
         QTest::newRow("yes/no: close box is No") << false << "Close" << int(TModalResult::No);
         QTest::newRow("yes/no: Yes") << false << "&Yes" << int(TModalResult::Yes);
-        QTest::newRow("yes/no: No") << false << "&No" << int(TModalResult::No);
         QTest::newRow("yes/no/cancel: Enter is Yes") << true << "Enter" << int(TModalResult::Yes);
         QTest::newRow("yes/no/cancel: Esc is Cancel") << true << "Esc" << int(TModalResult::Cancel);
         QTest::newRow("yes/no/cancel: close box is Cancel") << true << "Close" << int(TModalResult::Cancel);

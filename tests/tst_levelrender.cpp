@@ -15,14 +15,14 @@ using namespace LevelFileTools;
 
 namespace {
 
-QString ImagesDir()
-{
-    return qEnvironmentVariable("ZOLVANE_GAME_DIR") + "/editor/images";
-}
-
 QString GameDir()
 {
     return qEnvironmentVariable("ZOLVANE_GAME_DIR");
+}
+
+QString ImagesDir()
+{
+    return GameDir() + "/editor/images";
 }
 
 // A picture the kinds table names, loaded here on its own rather than through the tool, and kept: the
@@ -39,15 +39,9 @@ QImage Picture(const char* File)
 // Cells with every combination worth telling apart, in the grid's corners and inside.
 TLevelData SampleLevel()
 {
-    TLevelData Level;
-    ClearLevel(Level);
-    Level.Cells[0][0] = {1, 1};
-    Level.Cells[19][0] = {10, 0};
-    Level.Cells[0][9] = {0, 6};
-    Level.Cells[19][9] = {9, 3};
-    Level.Cells[7][4] = {5, 2};
-    Level.Cells[8][4] = {4, 0};
-    return Level;
+    const QByteArray Gap(36, '.');
+    const QByteArray Middle = QByteArray(14, '.') + "5E4.";
+    return RecordFromRows({"1S" + Gap + "#.", "", "", "", Middle, "", "", "", "", ".W" + Gap + "9L"}, "", "");
 }
 
 // What the editor's grid shows at field pixel (X, Y): silver lines right of and below each cell, white
@@ -90,7 +84,7 @@ class TestLevelRender : public QObject {
 private slots:
     void initTestCase()
     {
-        QVERIFY2(!qEnvironmentVariable("ZOLVANE_GAME_DIR").isEmpty(), "ZOLVANE_GAME_DIR is not set");
+        QVERIFY2(!GameDir().isEmpty(), "ZOLVANE_GAME_DIR is not set");
         // The expectations double bricks and place power-ups by these sizes.
         for (const TCatalogueEntry& Kind : BrickKinds())
             QCOMPARE(Picture(Kind.ImageFile).size(), QSize(15, 9));
