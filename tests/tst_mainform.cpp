@@ -434,9 +434,8 @@ private slots:
         E.Click(E.Button("btnSaveLevel"));
 
         QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Asked ? 1 : 0);
-        QCOMPARE(ShownTexts(Capture), Asked ? QStringList{"The level file has changed on disk since it was opened. "
-                                                          "Overwrite it?"}
-                                            : QStringList{});
+        const QString Question = "The level file has changed on disk since it was opened. Overwrite it?";
+        QCOMPARE(ShownTexts(Capture), Asked ? QStringList{Question} : QStringList{});
         const std::string Ours = Row("1.2S#.") + EmptyRows(4) + Row("..........9.") + EmptyRows(4);
         QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Written ? Ours : Theirs));
         QCOMPARE(E.Form.Level().Changed, Written ? 0 : 1);
