@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QLabel>
+#include <QPaintEvent>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QtTest>
@@ -47,11 +48,23 @@ inline void WriteFile(const fs::path& Path, const std::string& Bytes)
     std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
+// Makes a folder the current directory for its lifetime.
+class TCurrentDir {
+public:
+    explicit TCurrentDir(const fs::path& Dir) : FOld(fs::current_path()) { fs::current_path(Dir); }
+    ~TCurrentDir() { fs::current_path(FOld); }
+    TCurrentDir(const TCurrentDir&) = delete;
+    TCurrentDir& operator=(const TCurrentDir&) = delete;
+
+private:
+    fs::path FOld;
+};
+
 // A game directory of its own for each test, made the current directory as the editor expects:
 // the built pictures, and three small levels.
 class TGameDir {
 public:
-    explicit TGameDir(const std::vector<std::string>& Without = {})
+    explicit TGameDir(const std::vector<std::string>& Without = {}) : FCurrent(Path())
     {
         const fs::path Built = fs::path(qEnvironmentVariable("ZOLVANE_GAME_DIR").toStdString()) / "editor/images";
         fs::create_directories(Path() / "editor/images");
@@ -62,10 +75,7 @@ public:
         WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
         WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
         WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
-        FOldDir = fs::current_path();
-        fs::current_path(Path());
     }
-    ~TGameDir() { fs::current_path(FOldDir); }
 
     fs::path Path() const { return FDir.path().toStdString(); }
     fs::path Levels() const { return Path() / "data/levels"; }
@@ -73,17 +83,18 @@ public:
 
 private:
     QTemporaryDir FDir;
-    fs::path FOldDir;
+    TCurrentDir FCurrent;
 };
 
-// The window, shown and focused, with its controls at hand.
+// The window, shown and focused, with its controls at hand; given a level, opened by a click on its entry,
+// with the focus back on the grid.
 struct TEditor {
     TMainForm Form;
     TDrawGrid* Grid;
     TLevelListView* List;
     QLabel* Label;
 
-    explicit TEditor(const TGameDir& Dir) : Form(Dir.Native())
+    explicit TEditor(const TGameDir& Dir, const QString& Open = {}) : Form(Dir.Native())
     {
         Grid = Form.findChild<TDrawGrid*>("dgrdField");
         List = Form.findChild<TLevelListView*>("lvLevels");
@@ -91,6 +102,10 @@ struct TEditor {
         Form.show();
         Form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&Form));
+        if (!Open.isEmpty()) {
+            ClickEntry(Open);
+            Grid->setFocus();
+        }
     }
 
     TPaletteToolBar* Palette(const char* Name) { return Form.findChild<TPaletteToolBar*>(Name); }
@@ -170,7 +185,7 @@ struct TEditor {
 };
 
 // Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), key SEQ
-// (to the focus), wheel DELTA.
+// (to the focus), wheel DELTA, click BUTTON (a tool button by its name).
 inline void Run(TEditor& E, const QString& Script)
 {
     for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
@@ -186,12 +201,65 @@ inline void Run(TEditor& E, const QString& Script)
             E.Key(W.value(1));
         else if (W[0] == "wheel")
             E.Wheel(W.value(1).toInt());
+        else if (W[0] == "click")
+            E.Click(E.Button(qPrintable(W.value(1))));
         else
             QFAIL(qPrintable("unknown step " + Step));
     }
+}
+
+// Runs a script that must leave Steps steps on the history, the last named UndoText; undoing them all (Ctrl+Z)
+// gives back the field as it was, still changed if anything was recorded, and redoing them all (Ctrl+Shift+Z)
+// the field as the script left it.
+inline void RunUndoAndRedo(TEditor& E, const QString& Script, int Steps, const QString& UndoText)
+{
+    const QString Before = E.Field();
+    Run(E, Script);
+    const QString After = E.Field();
+    QCOMPARE(E.Form.History().count(), Steps);
+    QCOMPARE(E.Action("menUndo")->text(), UndoText);
+    QCOMPARE(E.Action("menUndo")->isEnabled(), Steps > 0);
+    QVERIFY(!E.Action("menRedo")->isEnabled());
+    if (Steps > 0)
+        QCOMPARE(E.Form.Level().Changed, 1);
+    for (int Step = 0; Step < Steps; ++Step)
+        E.Key("Ctrl+Z");
+    QCOMPARE(E.Field(), Before);
+    if (Steps > 0)
+        QCOMPARE(E.Form.Level().Changed, 1);
+    QVERIFY(!E.Action("menUndo")->isEnabled());
+    QCOMPARE(E.Action("menRedo")->isEnabled(), Steps > 0);
+    for (int Step = 0; Step < Steps; ++Step)
+        E.Key("Ctrl+Shift+Z");
+    QCOMPARE(E.Field(), After);
 }
 
 inline QString CellText(const TLevelCell& Cell)
 {
     return QStringLiteral("(%1, %2)").arg(Cell.Brick).arg(Cell.PowerUp);
 }
+
+// The texts of the messages shown, so that a failure names them.
+inline QStringList ShownTexts(const TMessageCapture& Capture)
+{
+    QStringList Texts;
+    for (const TMessageRequest& Request : Capture.Shown)
+        Texts << Request.Text;
+    return Texts;
+}
+
+// What a widget has repainted, and how often, since the spy was made or last cleared.
+class TPaintSpy : public QObject {
+public:
+    explicit TPaintSpy(QWidget* Widget) { Widget->installEventFilter(this); }
+    QRegion Painted;
+    int Paints = 0;
+    bool eventFilter(QObject* Watched, QEvent* Event) override
+    {
+        if (Event->type() == QEvent::Paint) {
+            Painted += static_cast<QPaintEvent*>(Event)->region();
+            ++Paints;
+        }
+        return QObject::eventFilter(Watched, Event);
+    }
+};

@@ -15,18 +15,6 @@
 
 namespace {
 
-// Makes a folder the current directory for its lifetime.
-class TCurrentDir {
-public:
-    explicit TCurrentDir(const fs::path& Dir) : FOld(fs::current_path()) { fs::current_path(Dir); }
-    ~TCurrentDir() { fs::current_path(FOld); }
-    TCurrentDir(const TCurrentDir&) = delete;
-    TCurrentDir& operator=(const TCurrentDir&) = delete;
-
-private:
-    fs::path FOld;
-};
-
 // The exclusive create's seam, removed however the test ends.
 struct TBeforeCreate {
     explicit TBeforeCreate(TBeforeCreateHook Hook) { SetBeforeCreateHook(std::move(Hook)); }
@@ -426,8 +414,7 @@ private slots:
         QFETCH(bool, Written);
         TGameDir Dir;
         TMessageCapture Capture;
-        TEditor E(Dir);
-        E.ClickEntry("alpha.txt");
+        TEditor E(Dir, "alpha.txt");
         E.Click(E.BrickButton(9));
         E.ClickCell(5, 5);
         const fs::path File = Dir.Levels() / "alpha.txt";
@@ -447,10 +434,8 @@ private slots:
         E.Click(E.Button("btnSaveLevel"));
 
         QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Asked ? 1 : 0);
-        if (Asked)
-            QCOMPARE(Capture.Shown[0].Text,
-                     QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?"));
-        QCOMPARE(Capture.Shown.size(), Asked ? 1 : 0);
+        const QString Question = "The level file has changed on disk since it was opened. Overwrite it?";
+        QCOMPARE(ShownTexts(Capture), Asked ? QStringList{Question} : QStringList{});
         const std::string Ours = Row("1.2S#.") + EmptyRows(4) + Row("..........9.") + EmptyRows(4);
         QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Written ? Ours : Theirs));
         QCOMPARE(E.Form.Level().Changed, Written ? 0 : 1);
@@ -474,8 +459,7 @@ private slots:
     {
         TGameDir Dir;
         TMessageCapture Capture;
-        TEditor E(Dir);
-        E.ClickEntry("alpha.txt");
+        TEditor E(Dir, "alpha.txt");
         E.Click(E.BrickButton(3));
         E.ClickCell(0, 9);
         const fs::path File = Dir.Levels() / "alpha.txt";

@@ -12,16 +12,6 @@ QString FieldOf(const QStringList& Rows)
     return QString::fromStdString(Text);
 }
 
-// Fixed bricks down column 5, from the top to the bottom row.
-const std::string WallLevel = [] {
-    std::string Text;
-    for (int R = 0; R < LevelRows; ++R)
-        Text += Row("..........#.");
-    return Text;
-}();
-
-const QString Wall = "..........#.";
-
 QStringList Repeated(const QString& Line, int Count = LevelRows)
 {
     return QStringList(Count, Line);
@@ -35,32 +25,6 @@ QStringList DownButtons(TEditor& E)
             Down << QString(Name);
     return Down;
 }
-
-QStringList ShownTexts(const TMessageCapture& Capture)
-{
-    QStringList Texts;
-    for (const TMessageRequest& Request : Capture.Shown)
-        Texts << Request.Text;
-    return Texts;
-}
-
-// Counts the events of one type a widget receives.
-class TEventCounter : public QObject {
-public:
-    TEventCounter(QWidget* Widget, QEvent::Type Type, int& Count) : FType(Type), FCount(Count)
-    {
-        Widget->installEventFilter(this);
-    }
-    bool eventFilter(QObject* Watched, QEvent* Event) override
-    {
-        FCount += Event->type() == FType ? 1 : 0;
-        return QObject::eventFilter(Watched, Event);
-    }
-
-private:
-    QEvent::Type FType;
-    int& FCount;
-};
 
 QColor PixelAt(TEditor& E, const QPoint& At)
 {
@@ -87,99 +51,77 @@ private slots:
 // the grid. Keys: 1-9 a brick, Ctrl+1-6 a power-up, E erase, P cell, R rectangle, F fill, M mirror.
 void TestShapeTools::shapesPaintAsOneStep_data()
 {
-    QTest::addColumn<QByteArray>("level");
+    QTest::addColumn<QString>("level");
     QTest::addColumn<QString>("script");
     QTest::addColumn<QStringList>("field");
     QTest::addColumn<int>("steps");
     QTest::addColumn<QString>("undoText");
     const QStringList Block = {"", "....3.3.3.3.", "....3.3.3.3.", "....3.3.3.3."};
-    QTest::newRow("rectangle down and right") << QByteArray() << "key 3; key R; press 2 1; move 4 2; release 5 3"
-                                              << Block << 1 << "Undo Rectangle";
-    QTest::newRow("rectangle up and left") << QByteArray() << "key 3; key R; press 5 3; move 3 2; release 2 1"
-                                           << Block << 1 << "Undo Rectangle";
-    QTest::newRow("rectangle up and right") << QByteArray() << "key 3; key R; press 2 3; move 9 0; release 5 1"
-                                            << Block << 1 << "Undo Rectangle";
-    QTest::newRow("rectangle down and left") << QByteArray() << "key 3; key R; press 5 1; release 2 3" << Block << 1
-                                             << "Undo Rectangle";
-    QTest::newRow("rectangle of one cell") << QByteArray() << "key 3; key R; press 4 2; release 4 2"
-                                           << QStringList{"", "", "........3."} << 1 << "Undo Rectangle";
+    const QStringList Column9 = QStringList(5) << "..................1.1.";
+    QTest::newRow("rectangle down and right")
+        << "" << "key 3; key R; press 2 1; move 4 2; release 5 3" << Block << 1 << "Undo Rectangle";
+    QTest::newRow("rectangle up and left")
+        << "" << "key 3; key R; press 5 3; move 3 2; release 2 1" << Block << 1 << "Undo Rectangle";
+    QTest::newRow("rectangle up and right")
+        << "" << "key 3; key R; press 2 3; move 9 0; release 5 1" << Block << 1 << "Undo Rectangle";
+    QTest::newRow("rectangle down and left")
+        << "" << "key 3; key R; press 5 1; release 2 3" << Block << 1 << "Undo Rectangle";
     QTest::newRow("rectangle with the eraser")
-        << QByteArray("alpha.txt") << "key E; key R; press 1 1; release 0 0" << QStringList{"....#."} << 1
-        << "Undo Rectangle";
+        << "alpha.txt" << "key E; key R; press 1 1; release 0 0" << QStringList{"....#."} << 1 << "Undo Rectangle";
     QTest::newRow("rectangle keeps power-ups under a brick")
-        << QByteArray("alpha.txt") << "key 7; key R; press 0 0; release 1 0" << QStringList{"7.7S#."} << 1
+        << "alpha.txt" << "key 7; key R; press 0 0; release 1 0" << QStringList{"7.7S#."} << 1 << "Undo Rectangle";
+    QTest::newRow("Esc cancels the rectangle")
+        << "" << "key 3; key R; press 2 1; move 5 3; key Escape; move 6 4; release 6 4" << QStringList{} << 0 << "Undo";
+    QTest::newRow("after Esc the next press paints, a rectangle of one cell")
+        << "" << "key 3; key R; press 2 1; key Escape; release 2 1; press 0 0; release 0 0" << QStringList{"3."} << 1
         << "Undo Rectangle";
-    QTest::newRow("Esc cancels the rectangle") << QByteArray() << "key 3; key R; press 2 1; move 5 3; key Escape; "
-                                                                  "move 6 4; release 6 4"
-                                               << QStringList{} << 0 << "Undo";
-    QTest::newRow("after Esc the next press paints") << QByteArray()
-                                                     << "key 3; key R; press 2 1; key Escape; release 2 1; "
-                                                        "press 0 0; release 0 0"
-                                                     << QStringList{"3."} << 1 << "Undo Rectangle";
     QTest::newRow("mirrored rectangle over the middle")
-        << QByteArray() << "key 3; key M; key R; press 8 0; release 9 1"
-        << Repeated("................3.3.3.3.", 2) << 1 << "Undo Rectangle";
-    QTest::newRow("mirrored rectangle on the left")
-        << QByteArray() << "key 3; key M; key R; press 0 0; release 1 0"
-        << QStringList{"3.3." + QString(32, '.') + "3.3."} << 1 << "Undo Rectangle";
+        << "" << "key 3; key M; key R; press 8 0; release 9 1" << Repeated("................3.3.3.3.", 2) << 1
+        << "Undo Rectangle";
 
     QTest::newRow("fill bounded by a wall")
-        << QByteArray("wall.txt") << "key 4; key F; press 1 1; release 1 1" << Repeated("4.4.4.4.4.#.") << 1
-        << "Undo Fill";
+        << "wall.txt" << "key 4; key F; press 1 1; release 1 1" << Repeated("4.4.4.4.4.#.") << 1 << "Undo Fill";
     QTest::newRow("fill across the whole empty field")
-        << QByteArray() << "key 2; key F; press 7 7; release 7 7" << Repeated(QString("2.").repeated(LevelColumns)) << 1
+        << "" << "key 2; key F; press 7 7; release 7 7" << Repeated(QString("2.").repeated(LevelColumns)) << 1
         << "Undo Fill";
     QTest::newRow("fill paints nothing more on the drag")
-        << QByteArray("wall.txt") << "key 4; key F; press 1 1; move 7 1; move 7 2; release 7 2"
-        << Repeated("4.4.4.4.4.#.") << 1 << "Undo Fill";
+        << "wall.txt" << "key 4; key F; press 1 1; move 7 1; move 7 2; release 7 2" << Repeated("4.4.4.4.4.#.") << 1
+        << "Undo Fill";
     QTest::newRow("fill with the eraser takes the wall")
-        << QByteArray("wall.txt") << "key E; key F; press 5 4; release 5 4" << QStringList{} << 1 << "Undo Fill";
-    QTest::newRow("mirrored fill") << QByteArray("wall.txt") << "key 9; key M; key F; press 0 0; release 0 0"
+        << "wall.txt" << "key E; key F; press 5 4; release 5 4" << QStringList{} << 1 << "Undo Fill";
+    QTest::newRow("mirrored fill") << "wall.txt" << "key 9; key M; key F; press 0 0; release 0 0"
                                    << Repeated("9.9.9.9.9.#." + QString(18, '.') + "9.9.9.9.9.") << 1 << "Undo Fill";
     QTest::newRow("fill of the same brick and power-up only")
-        << QByteArray("alpha.txt") << "key Ctrl+3; key F; press 1 0; release 1 0" << QStringList{"1.2L#."} << 1
-        << "Undo Fill";
+        << "alpha.txt" << "key Ctrl+3; key F; press 1 0; release 1 0" << QStringList{"1.2L#."} << 1 << "Undo Fill";
 
-    QTest::newRow("mirrored stroke") << QByteArray() << "key 1; key M; press 0 0; move 2 0; release 2 0"
+    QTest::newRow("mirrored stroke") << "" << "key 1; key M; press 0 0; move 2 0; release 2 0"
                                      << QStringList{"1.1.1." + QString(28, '.') + "1.1.1."} << 1 << "Undo Paint";
-    QTest::newRow("mirrored column 9") << QByteArray() << "key 1; key M; press 9 5; release 9 5"
-                                       << QStringList{"", "", "", "", "", "..................1.1."} << 1
-                                       << "Undo Paint";
+    QTest::newRow("mirrored column 9") << "" << "key 1; key M; press 9 5; release 9 5" << Column9 << 1 << "Undo Paint";
     QTest::newRow("mirrored stroke over columns 9 and 10")
-        << QByteArray() << "key 1; key M; press 9 5; move 10 5; release 10 5"
-        << QStringList{"", "", "", "", "", "..................1.1."} << 1 << "Undo Paint";
-    QTest::newRow("mirrored erase") << QByteArray("alpha.txt") << "key E; key M; press 18 0; release 18 0"
-                                    << QStringList{"1...#."} << 1 << "Undo Erase";
+        << "" << "key 1; key M; press 9 5; move 10 5; release 10 5" << Column9 << 1 << "Undo Paint";
+    QTest::newRow("mirrored erase")
+        << "alpha.txt" << "key E; key M; press 18 0; release 18 0" << QStringList{"1...#."} << 1 << "Undo Erase";
     QTest::newRow("keys and the wheel paint one cell, mirror or not")
-        << QByteArray() << "key 1; key M; key R; key Right; wheel -120" << QStringList{"..1.", "..1."} << 2
-        << "Undo Paint";
-    QTest::newRow("mirror off again") << QByteArray() << "key 1; key M; key M; press 0 0; release 0 0"
-                                      << QStringList{"1."} << 1 << "Undo Paint";
+        << "" << "key 1; key M; key R; key Right; wheel -120" << QStringList{"..1.", "..1."} << 2 << "Undo Paint";
+    QTest::newRow("mirror off again")
+        << "" << "key 1; key M; key M; press 0 0; release 0 0" << QStringList{"1."} << 1 << "Undo Paint";
 }
 
 void TestShapeTools::shapesPaintAsOneStep()
 {
-    QFETCH(QByteArray, level);
+    QFETCH(QString, level);
     QFETCH(QString, script);
     QFETCH(QStringList, field);
     QFETCH(int, steps);
     QFETCH(QString, undoText);
     TGameDir Dir;
-    WriteFile(Dir.Levels() / "wall.txt", WallLevel);
+    // Fixed bricks down column 5, from the top to the bottom row.
+    WriteFile(Dir.Levels() / "wall.txt", FieldOf(Repeated("..........#.")).toStdString());
     TMessageCapture Capture;
-    TEditor E(Dir);
-    if (!level.isEmpty())
-        E.ClickEntry(QString::fromLatin1(level));
-    E.Grid->setFocus();
-    const QString Opened = E.Field();
-    Run(E, script);
-    QCOMPARE(E.Field(), FieldOf(field));
-    QCOMPARE(E.Form.History().count(), steps);
-    QCOMPARE(E.Action("menUndo")->text(), undoText);
+    TEditor E(Dir, level);
+    RunUndoAndRedo(E, script, steps, undoText);
+    QCOMPARE(E.Field(), FieldOf(field)); // after the redo, as the script left it
     QCOMPARE(E.Form.Level().Changed, steps > 0 ? 1 : 0);
-    for (int Step = 0; Step < steps; ++Step)
-        E.Key("Ctrl+Z");
-    QCOMPARE(E.Field(), Opened);
     QCOMPARE(ShownTexts(Capture), QStringList{});
 }
 
@@ -194,10 +136,7 @@ void TestShapeTools::rectangleCornerFollowsTheAutoStep()
     QTRY_COMPARE(QPoint(E.Grid->Col(), E.Grid->Row()), QPoint(19, 9));
     QCOMPARE(E.Field(), FieldOf({})); // nothing is painted before the release
     QTest::mouseRelease(E.Grid, Qt::LeftButton, {}, Outside);
-    QStringList Filled(2);
-    for (int R = 2; R < LevelRows; ++R)
-        Filled << "................................5.5.5.5.";
-    QCOMPARE(E.Field(), FieldOf(Filled));
+    QCOMPARE(E.Field(), FieldOf(QStringList(2) + Repeated("................................5.5.5.5.", 8)));
     QCOMPARE(E.Form.History().count(), 1);
 }
 
@@ -243,13 +182,12 @@ void TestShapeTools::rectanglePreviewRepaintsAllItChanges()
     };
     const auto Full = [&] { return E.Grid->grab().toImage().convertToFormat(QImage::Format_RGB32); };
     QCOMPARE(Full().pixelColor(E.Grid->CellRect(6, 4).topLeft()).name(), QString("#141414"));
-    int Paints = 0;
-    TEventCounter Counter(E.Grid, QEvent::Paint, Paints);
+    TPaintSpy Spy(E.Grid);
     for (const char* Move : {"move 8 4", "move 10 4", "move 10 7", "move 8 8", "move 4 8", "move 3 2", "move 6 1",
                              "move 9 0", "move 6 4", "release 6 4"}) {
-        const int Before = Paints;
+        const int Before = Spy.Paints;
         Run(E, Move);
-        QTRY_VERIFY(Paints > Before);
+        QTRY_VERIFY(Spy.Paints > Before);
         QVERIFY2(Shown() == Full(), qPrintable(QString("the screen and a full repaint differ after ") + Move));
     }
 }
@@ -273,12 +211,12 @@ void TestShapeTools::mirrorLineShowsWhileMirrorIsDown()
     // Still there after its neighbours are painted.
     Run(E, "key 2; press 9 4; release 9 4");
     QTRY_COMPARE(Line(), QStringList(3, "#006ee6"));
-    E.Click(E.Button("btnMirror"));
+    Run(E, "click btnMirror");
     QTRY_COMPARE(Line(), GridLine);
 }
 
-// alpha.txt: brick 1 at (0, 0), brick 2 with Single Shot at (1, 0), the fixed brick at (2, 0); the rest is
-// empty. Before the pick, brick 5, Lower Speed and the eraser are chosen.
+// alpha.txt: brick 1 at (0, 0), brick 2 with Single Shot at (1, 0), the fixed brick at (2, 0) (picked as any
+// brick); the rest is empty. Before the pick, brick 5, Lower Speed and the eraser are chosen.
 void TestShapeTools::pickChoosesTheCellsKinds_data()
 {
     QTest::addColumn<QString>("script");
@@ -290,8 +228,6 @@ void TestShapeTools::pickChoosesTheCellsKinds_data()
     QTest::newRow("half cell under the pointer") << "move 0 0; key I" << QStringList{"Brick 1, 1 Hit"} + Tools
                                                  << "(1, 0)";
     QTest::newRow("empty cell under the pointer") << "move 3 0; key I" << Tools << "(0, 0)";
-    QTest::newRow("fixed brick under the pointer") << "move 2 0; key I" << QStringList{"Brick Fixed"} + Tools
-                                                   << "(10, 0)";
     QTest::newRow("the kind already chosen stays chosen")
         << "key 2; move 1 0; key I" << QStringList{"Brick 2, 1 Hit", "PowerUp - Single Shot"} + Tools << "(2, 1)";
     QTest::newRow("current cell once the pointer has left the grid")
@@ -305,19 +241,10 @@ void TestShapeTools::pickChoosesTheCellsKinds()
     QFETCH(QString, painted);
     TGameDir Dir;
     TMessageCapture Capture;
-    TEditor E(Dir);
-    E.ClickEntry("alpha.txt");
-    E.Grid->setFocus();
-    Run(E, "key 5; key Ctrl+3; key E");
-    for (const QString& Step : script.split("; ")) {
-        if (Step.startsWith("click "))
-            E.Click(E.Button(qPrintable(Step.mid(6))));
-        else
-            Run(E, Step);
-    }
+    TEditor E(Dir, "alpha.txt");
+    Run(E, "key 5; key Ctrl+3; key E; " + script);
     QCOMPARE(DownButtons(E), down);
     // What was picked is what the draw tool paints next; an empty cell leaves nothing chosen to paint.
-    QCOMPARE(CellText({E.Form.SelectedBrick(), E.Form.SelectedPowerUp()}), painted);
     Run(E, "press 10 8; release 10 8");
     QCOMPARE(CellText(E.Cell(10, 8)), painted);
     QCOMPARE(ShownTexts(Capture), QStringList{});
@@ -345,10 +272,8 @@ void TestShapeTools::shapeButtonsAreExclusiveAndNameTheirKeys()
         Run(E, Step.Step);
         QCOMPARE(DownButtons(E), Step.Down);
     }
-    E.Click(E.Button("btnRectangle"));
-    E.Click(E.Button("btnRectangle"));
+    Run(E, "click btnRectangle; click btnRectangle");
     QCOMPARE(DownButtons(E), (QStringList{"btnErase", "btnRectangle", "btnMirror"}));
-    QCOMPARE(E.Form.frameGeometry().size(), QSize(829, 358));
 }
 
 QTEST_MAIN(TestShapeTools)
