@@ -7,3 +7,4 @@ zolvane_add_test(NAME tst_elementkinds SOURCES tst_elementkinds.cpp LIBS zolvane
 zolvane_add_test(NAME tst_paintrule SOURCES tst_paintrule.cpp LIBS zolvane_level)
 zolvane_add_test(NAME tst_filenotes SOURCES tst_filenotes.cpp levelfiletools.h LIBS zolvane_level)
 zolvane_add_test(NAME tst_shapes SOURCES tst_shapes.cpp levelfiletools.h LIBS zolvane_level)
+zolvane_add_test(NAME tst_levelfolder SOURCES tst_levelfolder.cpp LIBS zolvane_level)

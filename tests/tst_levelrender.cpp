@@ -4,7 +4,7 @@
 #include "elementkinds.h"
 #include "levelcli.h"
 #include "levelfiletools.h"
-#include "levelrender.h"
+#include "fieldpainter.h"
 
 #include <QTemporaryDir>
 #include <QTest>

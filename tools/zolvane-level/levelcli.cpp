@@ -3,7 +3,7 @@
 #include "elementkinds.h"
 #include "filenotes.h"
 #include "levelfile.h"
-#include "levelrender.h"
+#include "fieldpainter.h"
 #include "safefile.h"
 
 #include <QBuffer>
