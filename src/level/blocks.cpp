@@ -91,9 +91,11 @@ std::string CharName(char Ch)
 
 TCellRect RectBetween(TCellPos A, TCellPos B)
 {
-    const auto [Left, Right] =
-        std::minmax(std::clamp(A.Column, 0, LevelColumns - 1), std::clamp(B.Column, 0, LevelColumns - 1));
-    const auto [Top, Bottom] = std::minmax(std::clamp(A.Row, 0, LevelRows - 1), std::clamp(B.Row, 0, LevelRows - 1));
+    // std::minmax hands back references, so the clamped corners must outlive the call.
+    const TCellPos From{std::clamp(A.Column, 0, LevelColumns - 1), std::clamp(A.Row, 0, LevelRows - 1)};
+    const TCellPos To{std::clamp(B.Column, 0, LevelColumns - 1), std::clamp(B.Row, 0, LevelRows - 1)};
+    const auto [Left, Right] = std::minmax(From.Column, To.Column);
+    const auto [Top, Bottom] = std::minmax(From.Row, To.Row);
     return {Left, Top, Right - Left + 1, Bottom - Top + 1};
 }
 

@@ -44,6 +44,13 @@ std::string MapOf(const TRows& Rows)
     return MapOf(RecordFromRows(Rows, "", "").Cells);
 }
 
+// Rows, the first of them at Row.
+TRows From(int Row, TRows Rows)
+{
+    Rows.insert(Rows.begin(), static_cast<std::size_t>(Row), "");
+    return Rows;
+}
+
 // Three columns by two rows at (2, 1).
 const TRows Motif{"", At(2, "1S2.3E"), At(2, "4.5L6.")};
 const TCellRect MotifRect = RectBetween({4, 2}, {2, 1});
@@ -79,138 +86,81 @@ TEST_P(Edits, LeaveTheFieldExpectedAsOneStepThatUndoesAndRedoes)
             << "unchanged cell listed: " << int(Change.Col) << "," << int(Change.Row);
 }
 
-TBlock MotifBlock()
+using TEdit = std::function<TCellDiff(TLevelCells&)>;
+
+TEdit Paste(int Column, int Row, bool Mirror = false)
 {
-    return CopyBlock(RecordFromRows(Motif, "", "").Cells, MotifRect);
+    return [=](TLevelCells& Cells) {
+        const TBlock Block = CopyBlock(RecordFromRows(Motif, "", "").Cells, MotifRect);
+        return PasteBlock(Cells, Block, {Column, Row}, Mirror);
+    };
 }
 
-TCellDiff PasteMotif(TLevelCells& Cells, TCellPos Where, bool Mirror = false)
+TEdit Move(int DCol, int DRow, bool Mirror = false)
 {
-    return PasteBlock(Cells, MotifBlock(), Where, Mirror);
+    return [=](TLevelCells& Cells) { return MoveCells(Cells, MotifRect, DCol, DRow, Mirror); };
+}
+
+TEdit Shift(TCellRect Rect, int DCol, int DRow)
+{
+    return [=](TLevelCells& Cells) { return ShiftCells(Cells, Rect, DCol, DRow); };
+}
+
+template <TCellDiff (*Edit)(TLevelCells&, TCellRect)> TEdit On(TCellRect Rect)
+{
+    return [=](TLevelCells& Cells) { return Edit(Cells, Rect); };
+}
+
+TCellDiff PasteEmpty(TLevelCells& Cells)
+{
+    return PasteBlock(Cells, TBlock(2, 2), {3, 1}, false);
 }
 
 const TRows Twins{"", Put(At(2, "1S2.3E"), 15, "3E2.1S"), Put(At(2, "4.5L6."), 15, "6.5L4.")};
+const TCellRect ThreeRows = RectBetween({2, 0}, {4, 2});
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, Edits,
     testing::Values(
-        TEditCase{"PasteElsewhere",
-                  Motif,
-                  [](auto& C) {
-                      return PasteMotif(C, {10, 5});
-                  },
-                  {"", Motif[1], Motif[2], "", "", At(10, "1S2.3E"), At(10, "4.5L6.")}},
-        TEditCase{"PasteClippedAtTheLeftEdge",
-                  {},
-                  [](auto& C) {
-                      return PasteMotif(C, {-1, 4});
-                  },
-                  {"", "", "", "", "2.3E", "5L6."}},
-        TEditCase{"PasteClippedAtTheRightEdge",
-                  {},
-                  [](auto& C) {
-                      return PasteMotif(C, {18, 4});
-                  },
-                  {"", "", "", "", At(18, "1S2."), At(18, "4.5L")}},
-        TEditCase{"PasteClippedAtTheTopEdge",
-                  {},
-                  [](auto& C) {
-                      return PasteMotif(C, {7, -1});
-                  },
-                  {At(7, "4.5L6.")}},
-        TEditCase{"PasteClippedAtTheBottomEdge",
-                  {},
-                  [](auto& C) {
-                      return PasteMotif(C, {7, 9});
-                  },
-                  {"", "", "", "", "", "", "", "", "", At(7, "1S2.3E")}},
-        TEditCase{"PasteOffTheFieldChangesNothing", Motif,
-                  [](auto& C) {
-                      return PasteMotif(C, {20, 0});
-                  },
-                  Motif},
-        TEditCase{"PasteWritesEmptyCellsToo",
-                  Motif,
-                  [](auto& C) {
-                      return PasteBlock(C, TBlock(2, 2), {3, 1}, false);
-                  },
-                  {"", At(2, "1S"), At(2, "4.")}},
+        TEditCase{"PasteElsewhere", Motif, Paste(10, 5),
+                  From(1, {Motif[1], Motif[2], "", "", At(10, "1S2.3E"), At(10, "4.5L6.")})},
+        TEditCase{"PasteClippedAtTheLeftEdge", {}, Paste(-1, 4), From(4, {"2.3E", "5L6."})},
+        TEditCase{"PasteClippedAtTheRightEdge", {}, Paste(18, 4), From(4, {At(18, "1S2."), At(18, "4.5L")})},
+        TEditCase{"PasteClippedAtTheTopEdge", {}, Paste(7, -1), {At(7, "4.5L6.")}},
+        TEditCase{"PasteClippedAtTheBottomEdge", {}, Paste(7, 9), From(9, {At(7, "1S2.3E")})},
+        TEditCase{"PasteOffTheFieldChangesNothing", Motif, Paste(20, 0), Motif},
+        TEditCase{"PasteWritesEmptyCellsToo", Motif, PasteEmpty, {"", At(2, "1S"), At(2, "4.")}},
         TEditCase{"PasteMirrored",
                   {},
-                  [](auto& C) {
-                      return PasteMotif(C, {0, 5}, true);
-                  },
-                  {"", "", "", "", "", Put("1S2.3E", 17, "3E2.1S"), Put("4.5L6.", 17, "6.5L4.")}},
+                  Paste(0, 5, true),
+                  From(5, {Put("1S2.3E", 17, "3E2.1S"), Put("4.5L6.", 17, "6.5L4.")})},
         TEditCase{"PasteMirroredAcrossTheMiddleKeepsTheBlockWhereItLands",
                   {},
-                  [](auto& C) {
-                      return PasteMotif(C, {9, 5}, true);
-                  },
-                  {"", "", "", "", "", At(8, "3E1S2.3E"), At(8, "6.4.5L6.")}},
-        TEditCase{"Clear",
-                  Motif,
-                  [](auto& C) {
-                      return ClearCells(C, RectBetween({3, 0}, {9, 1}));
-                  },
-                  {"", At(2, "1S"), Motif[2]}},
-        TEditCase{"MoveDown",
-                  Motif,
-                  [](auto& C) { return MoveCells(C, MotifRect, 0, 2, false); },
-                  {"", "", "", Motif[1], Motif[2]}},
-        TEditCase{"MoveOntoItself",
-                  Motif,
-                  [](auto& C) { return MoveCells(C, MotifRect, 1, 0, false); },
-                  {"", At(3, "1S2.3E"), At(3, "4.5L6.")}},
-        TEditCase{"MoveOverTheEdgeLosesCells",
-                  Motif,
-                  [](auto& C) { return MoveCells(C, MotifRect, -3, 0, false); },
-                  {"", "2.3E", "5L6."}},
-        TEditCase{"MoveMirroredTakesTheTwinAlong",
-                  Twins,
-                  [](auto& C) { return MoveCells(C, MotifRect, 0, 3, true); },
-                  {"", "", "", "", Twins[1], Twins[2]}},
-        TEditCase{"FlipHorizontally",
-                  Motif,
-                  [](auto& C) { return FlipHorizontally(C, MotifRect); },
-                  {"", At(2, "3E2.1S"), At(2, "6.5L4.")}},
+                  Paste(9, 5, true),
+                  From(5, {At(8, "3E1S2.3E"), At(8, "6.4.5L6.")})},
+        TEditCase{"Clear", Motif, On<ClearCells>(RectBetween({3, 0}, {9, 1})), {"", At(2, "1S"), Motif[2]}},
+        TEditCase{"MoveDown", Motif, Move(0, 2), From(3, {Motif[1], Motif[2]})},
+        TEditCase{"MoveOntoItself", Motif, Move(1, 0), {"", At(3, "1S2.3E"), At(3, "4.5L6.")}},
+        TEditCase{"MoveOverTheEdgeLosesCells", Motif, Move(-3, 0), {"", "2.3E", "5L6."}},
+        TEditCase{"MoveMirroredTakesTheTwinAlong", Twins, Move(0, 3, true), From(4, {Twins[1], Twins[2]})},
+        TEditCase{"FlipHorizontally", Motif, On<FlipHorizontally>(MotifRect), {"", At(2, "3E2.1S"), At(2, "6.5L4.")}},
         TEditCase{"FlipHorizontallyAroundAWiderMiddle",
                   Motif,
-                  [](auto& C) {
-                      return FlipHorizontally(C, RectBetween({0, 1}, {5, 2}));
-                  },
+                  On<FlipHorizontally>(RectBetween({0, 1}, {5, 2})),
                   {"", At(1, "3E2.1S"), At(1, "6.5L4.")}},
-        TEditCase{
-            "FlipVertically", Motif, [](auto& C) { return FlipVertically(C, MotifRect); }, {"", Motif[2], Motif[1]}},
+        TEditCase{"FlipVertically", Motif, On<FlipVertically>(MotifRect), {"", Motif[2], Motif[1]}},
         TEditCase{"FlipTheWholeFieldHorizontally",
                   Motif,
-                  [](auto& C) { return FlipHorizontally(C, FieldRect); },
+                  On<FlipHorizontally>(FieldRect),
                   {"", At(15, "3E2.1S"), At(15, "6.5L4.")}},
-        TEditCase{"FlipTheWholeFieldVertically",
-                  Motif,
-                  [](auto& C) { return FlipVertically(C, FieldRect); },
-                  {"", "", "", "", "", "", "", Motif[2], Motif[1]}},
-        TEditCase{"ShiftLeftWraps",
-                  Motif,
-                  [](auto& C) { return ShiftCells(C, MotifRect, -1, 0); },
-                  {"", At(2, "2.3E1S"), At(2, "5L6.4.")}},
-        TEditCase{"ShiftRightWraps",
-                  Motif,
-                  [](auto& C) { return ShiftCells(C, MotifRect, 1, 0); },
-                  {"", At(2, "3E1S2."), At(2, "6.4.5L")}},
-        TEditCase{"ShiftUpWraps",
-                  Motif,
-                  [](auto& C) { return ShiftCells(C, RectBetween({2, 0}, {4, 2}), 0, -1); },
-                  {Motif[1], Motif[2], ""}},
-        TEditCase{
-            "ShiftDownWraps",
-            Motif,
-            [](auto& C) {
-                return ShiftCells(C, RectBetween({2, 0}, {4, 2}), 0, 1);
-            },
-            {Motif[2], "", Motif[1]}},
+        TEditCase{"FlipTheWholeFieldVertically", Motif, On<FlipVertically>(FieldRect), From(7, {Motif[2], Motif[1]})},
+        TEditCase{"ShiftLeftWraps", Motif, Shift(MotifRect, -1, 0), {"", At(2, "2.3E1S"), At(2, "5L6.4.")}},
+        TEditCase{"ShiftRightWraps", Motif, Shift(MotifRect, 1, 0), {"", At(2, "3E1S2."), At(2, "6.4.5L")}},
+        TEditCase{"ShiftUpWraps", Motif, Shift(ThreeRows, 0, -1), {Motif[1], Motif[2], ""}},
+        TEditCase{"ShiftDownWraps", Motif, Shift(ThreeRows, 0, 1), {Motif[2], "", Motif[1]}},
         TEditCase{"ShiftTheWholeFieldRight",
                   {"", Put(Motif[1], 19, "#.")},
-                  [](auto& C) { return ShiftCells(C, FieldRect, 1, 0); },
+                  Shift(FieldRect, 1, 0),
                   {"", Put(At(3, "1S2.3E"), 0, "#.")}}),
     [](const testing::TestParamInfo<TEditCase>& Info) { return std::string(Info.param.Name); });
 
@@ -252,8 +202,7 @@ TEST_P(Texts, ReadAsTheBlockOrTheReasonWhyNot)
 
 INSTANTIATE_TEST_SUITE_P(
     Blocks, Texts,
-    testing::Values(TTextCase{"OneCell", "1S", "1 x 1\n1S\r\n"}, TTextCase{"AnEmptyCell", "..\r\n", "1 x 1\n..\r\n"},
-                    TTextCase{"LineFeedsOnly", "1S2.\n#W..\n", "2 x 2\n1S2.\r\n#W..\r\n"},
+    testing::Values(TTextCase{"OneCell", "1S", "1 x 1\n1S\r\n"},
                     TTextCase{"MixedLineEndsAndNoFinalOne", "1S2.\r\n#W..\n9I.F", "2 x 3\n1S2.\r\n#W..\r\n9I.F\r\n"},
                     TTextCase{"Empty", "", "no block: the text is empty"},
                     TTextCase{"OnlyALineEnd", "\r\n", "no block: the text is empty"},
@@ -279,16 +228,16 @@ TEST(BlockText, EverySizeIsWrittenAsItsRowsAndReadBackWithAnyLineEnds)
             const std::string Text = BlockText(Block);
             std::string Expected;
             for (int Row = LevelRows - Height; Row < LevelRows; ++Row)
-                Expected += File.substr(static_cast<std::size_t>(Row * 42 + 2 * (LevelColumns - Width)),
-                                        static_cast<std::size_t>(2 * Width)) +
+                Expected +=
+                    File.substr(static_cast<std::size_t>(Row * (2 * LevelColumns + 2) + 2 * (LevelColumns - Width)),
+                                static_cast<std::size_t>(2 * Width)) +
                     "\r\n";
             ASSERT_EQ(Text, Expected) << Width << " x " << Height;
+            ASSERT_EQ(ParseBlockText(Text).Block, Block) << Width << " x " << Height;
             std::string Bare = Text;
             std::erase(Bare, '\r');
             Bare.pop_back();
-            for (const std::string& Form : {Text, Bare})
-                ASSERT_EQ(Parsed(Form), Parsed(Text)) << Width << " x " << Height << " from:\n" << Form;
-            ASSERT_EQ(ParseBlockText(Text).Block, Block) << Width << " x " << Height;
+            ASSERT_EQ(Parsed(Bare), Parsed(Text)) << Width << " x " << Height << ", line feeds only, no final one";
         }
 }
 
@@ -297,6 +246,23 @@ TEST(BlockText, OfTheWholeFieldIsTheSavedLevelsRows)
     TLevelData Level = FilledLevel("");
     Level.TrailerText.clear();
     EXPECT_EQ(BlockText(CopyBlock(Level.Cells, FieldRect)), FormatLevel(Level));
+}
+
+std::string Describe(TCellRect Rect)
+{
+    return std::to_string(Rect.Left) + "," + std::to_string(Rect.Top) + " " + std::to_string(Rect.Width) + "x" +
+        std::to_string(Rect.Height);
+}
+
+TEST(Blocks, RectanglesStayOnTheField)
+{
+    const std::pair<TCellRect, const char*> Cases[] = {
+        {RectBetween({5, 3}, {2, 1}), "2,1 4x3"}, {RectBetween({-4, 12}, {25, -1}), "0,0 20x10"},
+        {ClipToField({18, 8, 5, 5}), "18,8 2x2"}, {ClipToField({20, 0, 3, 3}), "0,0 0x0"},
+        {MovedRect(MotifRect, -3, 0), "0,1 2x2"}, {MovedRect(FieldRect, 0, 1), "0,1 20x9"},
+    };
+    for (const auto& [Rect, Expected] : Cases)
+        EXPECT_EQ(Describe(Rect), Expected);
 }
 
 TEST(Blocks, SizesNoFieldHoldsAreRefused)
