@@ -2,6 +2,7 @@
 
 #include "elementkinds.h"
 #include "filenotes.h"
+#include "gitcommands.h"
 #include "levelfile.h"
 #include "levelrender.h"
 #include "safefile.h"
@@ -33,6 +34,12 @@ Commands:
   render FILE -o OUT.png [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it
   info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
+  show FILE                the level as text, one line per cell, for people and for 'git diff'
+  diff OLD NEW [--png OUT.png]
+                           the cells that differ; exit 1 when any does
+  merge BASE OURS THEIRS [--name PATH]
+                           git's merge driver: merge cell by cell into OURS; exit 1 on a conflict
+  git-setup                register merge and diff with git and add the .gitattributes line
 
 Run 'zolvane-level <command> --help' for one command.
 Exit status: 0 all well, 1 some file is not in canonical form, 2 bad arguments or a file that cannot be
@@ -396,8 +403,11 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Out << MainHelp;
         return ExitOk;
     }
-    const std::map<std::string, const char*> Helps = {
+    std::map<std::string, const char*> Helps = {
         {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
+    const TGitCommand* Git = FindGitCommand(Command);
+    if (Git)
+        Helps[Command] = Git->Help;
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -414,8 +424,14 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Options.Flags = {"--json"};
     else if (Command == "render")
         Options.Valued = {"-o", "--output", "--scale", "--images"};
+    else if (Git)
+        Options.Valued = Git->Valued;
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
         return UsageError(Err, Command, Error);
+    if (Git && Parsed.Positional.size() != Git->Files)
+        return UsageError(Err, Command, Git->FilesError);
+    if (Git)
+        return RunGitCommand(*Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
 
     if (Command == "check" || Command == "fmt") {
         if (Parsed.Positional.empty())
