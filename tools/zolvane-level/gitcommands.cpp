@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <optional>
 #include <ostream>
+#include <system_error>
 
 namespace {
 
@@ -59,6 +60,8 @@ to the current folder's .gitattributes. Running it again adds nothing twice. Eve
 runs it once in their clone; the .gitattributes line is committed with the levels.
 Exit status: 0 done, 2 not in a git work tree, or git or .gitattributes cannot be run or written.
 )";
+
+const char* const GitAttributesLine = "*.txt merge=zolvane-level diff=zolvane-level";
 
 const TGitCommand GitCommands[] = {
     {"show", ShowHelp, {}, 1, "give exactly one file"},
@@ -144,7 +147,8 @@ int AddAttributesLine(std::ostream& Out, std::ostream& Err)
 {
     const std::string File = ".gitattributes";
     std::string Text;
-    if (std::filesystem::exists(File)) {
+    std::error_code Absent;
+    if (std::filesystem::exists(File, Absent)) {
         std::string Error;
         const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
         if (!Bytes) {
@@ -282,7 +286,7 @@ int DiffLevelFiles(const std::string& OldFile, const std::string& NewFile, const
             return ExitTrouble;
         }
     }
-    return Diff.Empty() ? ExitOk : ExitNotCanonical;
+    return Diff.Empty() ? ExitOk : ExitDifferent;
 }
 
 int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std::string& Theirs,
@@ -308,7 +312,7 @@ int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std:
     if (const std::optional<TTrailerConflict>& Trailer = Merge.TrailerConflict)
         Out << Name << ": conflict: trailer: base " << TrailerShown(Trailer->Base) << ", ours "
             << TrailerShown(Trailer->Ours) << ", theirs " << TrailerShown(Trailer->Theirs) << '\n';
-    return Merge.Clean() ? ExitOk : ExitNotCanonical;
+    return Merge.Clean() ? ExitOk : ExitDifferent;
 }
 
 int SetUpGit(const std::string& Tool, std::ostream& Out, std::ostream& Err)

@@ -13,6 +13,9 @@
 #include <string>
 #include <vector>
 
+// diff: the levels differ; merge: some cell or the trailer conflicts. 0 and 2 are as for every command.
+constexpr int ExitDifferent = 1;
+
 struct TGitCommand {
     const char* Name;
     const char* Help;
@@ -51,5 +54,3 @@ int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std:
 // In the git work tree around the current folder: registers Tool as the merge driver and the diff textconv,
 // and adds the attributes line to the current folder's .gitattributes unless it is there.
 int SetUpGit(const std::string& Tool, std::ostream& Out, std::ostream& Err);
-
-inline const char* const GitAttributesLine = "*.txt merge=zolvane-level diff=zolvane-level";
