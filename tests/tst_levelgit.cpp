@@ -243,6 +243,14 @@ private slots:
         QCOMPARE(Run(Args, FDir.path()), "status 2 |  | zolvane-level " + Message + ";Try '" + Who + " --help'.;");
     }
 
+    void helpOfEachCommandBeginsWithItsUsage()
+    {
+        for (const QString Command : {"show", "diff", "merge", "git-setup"}) {
+            const QString Help = Run({Command, "--help"}, FDir.path());
+            QVERIFY2(Help.startsWith("status 0 | usage: zolvane-level " + Command), qPrintable(Help));
+        }
+    }
+
     void gitMergesLevelsCellByCell();
 };
 

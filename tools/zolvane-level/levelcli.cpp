@@ -145,6 +145,22 @@ bool WantsHelp(const std::vector<std::string>& Args)
     return false;
 }
 
+// The commands for levels under git, through the same parser.
+int RunGitTool(const TGitCommand& Git, const std::vector<std::string>& Args, const std::string& DefaultImagesDir,
+               std::ostream& Out, std::ostream& Err)
+{
+    if (WantsHelp(Args)) {
+        Out << Git.Help;
+        return ExitOk;
+    }
+    TParsed Parsed;
+    if (const std::string Error = ParseArguments(Args, {{}, Git.Valued}, Parsed); !Error.empty())
+        return UsageError(Err, Git.Name, Error);
+    if (Parsed.Positional.size() != Git.Files)
+        return UsageError(Err, Git.Name, Git.FilesError);
+    return RunGitCommand(Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
+}
+
 std::optional<int> ParseScale(const std::string& Text)
 {
     int Scale = 0;
@@ -403,11 +419,10 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Out << MainHelp;
         return ExitOk;
     }
-    std::map<std::string, const char*> Helps = {
+    if (const TGitCommand* Git = FindGitCommand(Command))
+        return RunGitTool(*Git, Rest, DefaultImagesDir, Out, Err);
+    const std::map<std::string, const char*> Helps = {
         {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
-    const TGitCommand* Git = FindGitCommand(Command);
-    if (Git)
-        Helps[Command] = Git->Help;
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -424,14 +439,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Options.Flags = {"--json"};
     else if (Command == "render")
         Options.Valued = {"-o", "--output", "--scale", "--images"};
-    else if (Git)
-        Options.Valued = Git->Valued;
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
         return UsageError(Err, Command, Error);
-    if (Git && Parsed.Positional.size() != Git->Files)
-        return UsageError(Err, Command, Git->FilesError);
-    if (Git)
-        return RunGitCommand(*Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
 
     if (Command == "check" || Command == "fmt") {
         if (Parsed.Positional.empty())
