@@ -6,3 +6,6 @@ add_dependencies(tst_levelrender zolvane_images)
 file(GLOB ZOLVANE_SAMPLE_LEVELS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/levels/*.txt)
 add_test(NAME zolvane_level_check_samples COMMAND zolvane-level check ${ZOLVANE_SAMPLE_LEVELS})
 set_tests_properties(zolvane_level_check_samples PROPERTIES ENVIRONMENT "${ZOLVANE_TEST_ENV}" TIMEOUT 60)
+# show, diff and merge in-process, and the built tool as git's merge driver and textconv.
+zolvane_add_test(NAME tst_levelgit SOURCES tst_levelgit.cpp levelfiletools.h LIBS zolvane_levelcli)
+add_dependencies(tst_levelgit zolvane-level)

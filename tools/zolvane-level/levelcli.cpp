@@ -2,6 +2,7 @@
 
 #include "elementkinds.h"
 #include "filenotes.h"
+#include "gitcommands.h"
 #include "levelfile.h"
 #include "fieldpainter.h"
 #include "safefile.h"
@@ -33,6 +34,12 @@ Commands:
   render FILE -o OUT.png [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it
   info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
+  show FILE                the level as text, one line per cell, for people and for 'git diff'
+  diff OLD NEW [--png OUT.png]
+                           the cells that differ; exit 1 when any does
+  merge BASE OURS THEIRS [--name PATH]
+                           git's merge driver: merge cell by cell into OURS; exit 1 on a conflict
+  git-setup                register merge and diff with git and add the .gitattributes line
 
 Run 'zolvane-level <command> --help' for one command.
 Exit status: 0 all well, 1 some file is not in canonical form, 2 bad arguments or a file that cannot be
@@ -136,6 +143,22 @@ bool WantsHelp(const std::vector<std::string>& Args)
             return true;
     }
     return false;
+}
+
+// The commands for levels under git, through the same parser.
+int RunGitTool(const TGitCommand& Git, const std::vector<std::string>& Args, const std::string& DefaultImagesDir,
+               std::ostream& Out, std::ostream& Err)
+{
+    if (WantsHelp(Args)) {
+        Out << Git.Help;
+        return ExitOk;
+    }
+    TParsed Parsed;
+    if (const std::string Error = ParseArguments(Args, {{}, Git.Valued}, Parsed); !Error.empty())
+        return UsageError(Err, Git.Name, Error);
+    if (Parsed.Positional.size() != Git.Files)
+        return UsageError(Err, Git.Name, Git.FilesError);
+    return RunGitCommand(Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
 }
 
 std::optional<int> ParseScale(const std::string& Text)
@@ -396,6 +419,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Out << MainHelp;
         return ExitOk;
     }
+    if (const TGitCommand* Git = FindGitCommand(Command))
+        return RunGitTool(*Git, Rest, DefaultImagesDir, Out, Err);
     const std::map<std::string, const char*> Helps = {
         {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
     const auto Help = Helps.find(Command);
