@@ -1,5 +1,6 @@
 #include "safefile.h"
 
+#include "folderentries.h"
 #include "inouterror.h"
 
 #include <algorithm>
@@ -36,26 +37,13 @@ constexpr unsigned TempNameAttempts = 100;
 constexpr std::size_t TempNameKeep = 64;
 
 TBeforeCreateHook BeforeCreate;
-TFolderSyncHook FolderSync;
-
-std::string::size_type FolderEnd(const std::string& Path)
-{
-    std::string::size_type Slash = Path.find_last_of(
-#ifdef _WIN32
-        "/\\:"
-#else
-        "/"
-#endif
-    );
-    return Slash == std::string::npos ? 0 : Slash + 1;
-}
 
 // A name in the target's folder that no one else uses: a rename or a link is atomic only within one file
 // system, and the target's folder is the one place sure to be on the target's.
 std::string TempNameFor(const std::string& Target, unsigned Attempt, unsigned long Process)
 {
     static std::atomic<unsigned> Counter{0};
-    std::string::size_type Base = FolderEnd(Target);
+    std::string::size_type Base = NameStartOf(Target);
     auto Stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::string Suffix = std::to_string(Process) + "-" + std::to_string(Counter++) + "-" +
         std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);
@@ -67,11 +55,6 @@ std::string TempNameFor(const std::string& Target, unsigned Attempt, unsigned lo
 void SetBeforeCreateHook(TBeforeCreateHook Hook)
 {
     BeforeCreate = std::move(Hook);
-}
-
-void SetFolderSyncHook(TFolderSyncHook Hook)
-{
-    FolderSync = std::move(Hook);
 }
 
 #ifdef _WIN32
@@ -188,8 +171,9 @@ TFileIdentity FileIdentityOf(const std::string& Path)
     TFileIdentity Identity;
     // No access rights asked, only attributes, so a file open elsewhere or read-only still answers; opening
     // follows links like a save, and the backup flag lets a folder answer too.
-    HANDLE File = CreateFileA(Path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    HANDLE File =
+        CreateFileA(Path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (File == INVALID_HANDLE_VALUE) {
         DWORD Error = GetLastError();
         if (Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND)
@@ -204,9 +188,8 @@ TFileIdentity FileIdentityOf(const std::string& Path)
         ThrowError(Error);
     // FILETIME counts 100 ns steps since 1601; the identity counts nanoseconds since 1970, as on POSIX.
     constexpr std::int64_t EpochDifference = 116444736000000000;
-    const std::int64_t Ticks =
-        static_cast<std::int64_t>((static_cast<std::uint64_t>(Info.ftLastWriteTime.dwHighDateTime) << 32) |
-                                  Info.ftLastWriteTime.dwLowDateTime);
+    const std::int64_t Ticks = static_cast<std::int64_t>(
+        (static_cast<std::uint64_t>(Info.ftLastWriteTime.dwHighDateTime) << 32) | Info.ftLastWriteTime.dwLowDateTime);
     Identity.Exists = true;
     Identity.Device = Info.dwVolumeSerialNumber;
     Identity.Inode = (static_cast<std::uint64_t>(Info.nFileIndexHigh) << 32) | Info.nFileIndexLow;
@@ -251,13 +234,8 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     TTempFile Temp(Path, Text);
     if (BeforeCreate)
         BeforeCreate(Path);
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name, a folder's too.
-    if (!MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        DWORD Error = GetLastError();
-        if (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)
-            return false;
-        ThrowError(Error);
-    }
+    if (!RenameExclusively(Temp.Path(), Path))
+        return false;
     Temp.Keep();
     return true;
 }
@@ -302,36 +280,9 @@ std::string ResolveLinks(const std::string& Path)
         std::string Link(Target.data(), static_cast<std::size_t>(Length));
         if (Link.empty())
             return Current;
-        Current = Link.front() == '/' ? Link : Current.substr(0, FolderEnd(Current)) + Link;
+        Current = Link.front() == '/' ? Link : Current.substr(0, NameStartOf(Current)) + Link;
     }
     throw EInOutError(ELOOP);
-}
-
-// A rename or a new link changes the folder, not the file: fsync on the file makes its bytes durable but
-// not the entry that names them, so after a power cut the folder could still hold the old entry, or none.
-// Syncing the folder makes the new name durable before the save reports success.
-void SyncFolderOf(const std::string& Target)
-{
-    const std::string::size_type End = FolderEnd(Target);
-    const std::string Folder = End == 0 ? "." : Target.substr(0, End == 1 ? 1 : End - 1);
-    int Error = FolderSync ? FolderSync(Folder) : 0;
-    if (Error == 0) {
-        int Fd = OpenRetrying(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (Fd < 0) {
-            // A folder one may write but not read cannot be opened to sync; the new entry is in place and as
-            // durable as the file system makes it by itself, and a save there must not fail for it.
-            if (errno == EACCES || errno == EPERM)
-                return;
-            ThrowErrno(errno, Target);
-        }
-        // A file system that cannot sync a folder says EINVAL; there is nothing more to make durable there.
-        if (fsync(Fd) != 0 && errno != EINVAL)
-            Error = errno;
-        if (int CloseError = CloseReporting(Fd); Error == 0)
-            Error = CloseError;
-    }
-    if (Error != 0)
-        ThrowErrno(Error, Target);
 }
 
 // The temporary file beside the target, written in full and synced, and unlinked again unless Keep is
@@ -400,30 +351,6 @@ private:
     std::string FPath;
     bool FArmed = false;
 };
-
-// Claims Path for the finished temporary file, only if the name is free. False when it is taken.
-bool ClaimName(const std::string& TempPath, const std::string& Path)
-{
-#ifdef RENAME_NOREPLACE
-    if (renameat2(AT_FDCWD, TempPath.c_str(), AT_FDCWD, Path.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    // Older kernels and some file systems do not know the flag; a hard link claims the name as surely.
-    if (errno != EINVAL && errno != ENOSYS) {
-        if (errno == EEXIST)
-            return false;
-        ThrowErrno(errno, Path);
-    }
-#endif
-    // link never follows or replaces what is at the new name, even a dangling link.
-    if (::link(TempPath.c_str(), Path.c_str()) != 0) {
-        if (errno == EEXIST)
-            return false;
-        ThrowErrno(errno, Path);
-    }
-    // The level is in place under its name; a temporary name left behind is untidy, not a failed save.
-    (void)::unlink(TempPath.c_str());
-    return true;
-}
 
 } // namespace
 
@@ -516,7 +443,7 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     TTempFile Temp(Path, Text, nullptr);
     if (BeforeCreate)
         BeforeCreate(Path);
-    if (!ClaimName(Temp.Path(), Path))
+    if (!RenameExclusively(Temp.Path(), Path))
         return false;
     Temp.Keep();
     SyncFolderOf(Path);
