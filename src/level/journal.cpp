@@ -1,5 +1,14 @@
 // The journal's format: encoding records into the writer's memory, reading them back, and replaying them.
-// Every number is little-endian; a string is its length (4 bytes) and its bytes.
+//
+// The file: "ZOLVJRNL", then frames: the payload's length (4 bytes), the CRC-32 of that length field and the
+// payload (4), the payload. Numbers are little-endian; a text is its length (4) and its bytes. A payload
+// begins with its kind:
+//   H  version (4), level path (text), identity: exists (1), device, inode, size, modified ns (8 each),
+//      the cells column by column, brick and power-up (1 each), trailer (text), created ms (8)
+//   R  a step recorded: name (text), flags (1; 1: a T record follows), count (4), and per changed cell its
+//      column, row, brick and power-up before, brick and power-up after (1 each)
+//   T  the trailer change of the step just recorded: before (text), after (text)
+//   U  an undo;  D  a redo
 
 #include "journal.h"
 
@@ -11,8 +20,8 @@ namespace {
 constexpr std::string_view Magic = "ZOLVJRNL";
 constexpr std::uint32_t Version = 1;
 constexpr std::size_t FrameSize = 8; // the payload's length, then the CRC-32 of length and payload
-constexpr std::size_t ChangeSize = 6;
-constexpr std::size_t PendingRoom = 64 * 1024; // column, row, brick and power-up before, brick and power-up after
+constexpr std::size_t ChangeSize = 6; // column, row, brick and power-up before, brick and power-up after
+constexpr std::size_t PendingRoom = 64 * 1024;
 
 // A record's first payload byte says what it is.
 constexpr char HeaderKind = 'H';
@@ -21,6 +30,8 @@ constexpr char TrailerKind = 'T'; // follows the recorded step it belongs to, wh
 constexpr char UndoneKind = 'U';
 constexpr char RedoneKind = 'D';
 constexpr std::uint8_t TrailerFollows = 1;
+
+constexpr const char* HeaderDamaged = "the journal's header is damaged or cut short";
 
 constexpr std::array<std::uint32_t, 256> CrcTable = [] {
     std::array<std::uint32_t, 256> Table{};
@@ -164,11 +175,11 @@ TJournalHeader DecodeHeader(std::string_view Bytes, std::size_t& At)
     At = Magic.size();
     const std::optional<std::string_view> Payload = FramedPayload(Bytes, At);
     if (!Payload)
-        throw EJournalUnreadable("the journal's header is damaged or cut short");
+        throw EJournalUnreadable(HeaderDamaged);
     TPayloadReader In(*Payload);
     TJournalHeader Header;
     if (In.Byte() != static_cast<std::uint8_t>(HeaderKind))
-        throw EJournalUnreadable("the journal's header is damaged or cut short");
+        throw EJournalUnreadable(HeaderDamaged);
     if (const std::uint64_t Made = In.Number(4); Made != Version)
         throw EJournalUnreadable("the journal is of version " + std::to_string(Made) + ", this editor reads version " +
                                  std::to_string(Version));
@@ -184,7 +195,7 @@ TJournalHeader DecodeHeader(std::string_view Bytes, std::size_t& At)
     Header.TrailerText = In.Text();
     Header.CreatedMs = static_cast<std::int64_t>(In.Number(8));
     if (!In.Whole())
-        throw EJournalUnreadable("the journal's header is damaged or cut short");
+        throw EJournalUnreadable(HeaderDamaged);
     At += FrameSize + Payload->size();
     return Header;
 }

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 
 #ifndef _WIN32
@@ -173,6 +174,7 @@ TEST_P(Sessions, ReadBackWholeAndReplayAsTheHistoryOfLevels)
     TScratchFolder Folder;
     const std::string Path = Folder.File("session.journal");
     TJournalWriter Writer(Path, Session.Header);
+    Writer.Flush(); // creates the file, which later flushes hold open
     for (const TJournalRecord& Record : Session.Records)
         Append(Writer, Record);
     Writer.Flush();
@@ -200,6 +202,19 @@ INSTANTIATE_TEST_SUITE_P(Journal, Sessions,
                                          TScriptCase{"LevelTextStepsUndoTheTrailer", "PTTUUR"},
                                          TScriptCase{"LevelTextStepDroppedByAStroke", "TUP"}),
                          [](const testing::TestParamInfo<TScriptCase>& Info) { return std::string(Info.param.Name); });
+
+// A journal left by an earlier build must stay readable: the format is pinned byte for byte.
+TEST(Journal, IsWrittenByteForByteAsTheGoldenFileAndReadsBack)
+{
+    const char* Data = std::getenv("ZOLVANE_TEST_DATA");
+    const std::string Golden =
+        (fs::path(Data && *Data ? Data : ZOLVANE_SOURCE_TEST_DATA) / "journal" / "session.journal").string();
+    const TSession Session = MakeSession("PTURU", 17);
+    TScratchFolder Folder;
+    WriteSession(Folder.File("session.journal"), Session);
+    EXPECT_EQ(ReadBytes(Folder.File("session.journal")), ReadBytes(Golden));
+    EXPECT_EQ(ReadJournalFile(Golden), Whole(Session, Session.Records.size(), fs::file_size(Golden), false));
+}
 
 TEST(Replay, MatchesTheHistoryOfLevelsForRandomSessions)
 {
