@@ -129,6 +129,7 @@ public:
 
 private:
     void CheckNotRemoved() const;
+    void WriteAndSync();
     void CloseFile() noexcept;
 
     std::string FPath;

@@ -52,6 +52,14 @@ void TJournalWriter::Flush()
     }
     if (FPending.empty())
         return;
+    WriteAndSync();
+    FWritten += FPending.size();
+    FPending.clear();
+}
+
+// Writes the pending bytes after the ones known written, and waits until they are on disk.
+void TJournalWriter::WriteAndSync()
+{
 #ifdef _WIN32
     if (FHandle == INVALID_HANDLE_VALUE) {
         // Others may read the journal while it is written, and it may be deleted under us.
@@ -105,8 +113,6 @@ void TJournalWriter::Flush()
     if (Synced != 0)
         throw InOutErrorFromErrno(errno, FPath);
 #endif
-    FWritten += FPending.size();
-    FPending.clear();
 }
 
 void TJournalWriter::Remove()
