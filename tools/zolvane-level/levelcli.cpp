@@ -1,18 +1,13 @@
 #include "levelcli.h"
 
-#include "elementkinds.h"
 #include "filenotes.h"
 #include "gitcommands.h"
+#include "infocommand.h"
 #include "levelfile.h"
-#include "fieldpainter.h"
-#include "safefile.h"
-
-#include <QBuffer>
-#include <QByteArray>
+#include "rendercommand.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -31,9 +26,9 @@ Checks, formats, renders and describes Zolvane level files.
 Commands:
   check FILE...            report, per file, what the editor reads differently from what the file says
   fmt [--check] FILE...    rewrite files that are not in the form the editor saves
-  render FILE -o OUT.png [--scale N] [--images DIR]
-                           draw the field as the editor's grid shows it
-  info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
+  render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]
+                           draw the field as the editor's grid shows it, as PNG, BMP, JPEG...
+  info [--json] FILE...    count bricks, power-ups and the hits to clear; tell symmetry and the trailer
   show FILE                the level as text, one line per cell, for people and for 'git diff'
   diff OLD NEW [--png OUT.png]
                            the cells that differ; exit 1 when any does
@@ -62,31 +57,9 @@ stays whole if the write fails). Canonical files are not touched.
 Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be read or written.
 )";
 
-const char* const RenderHelp = R"(usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]
-
-Draws the field as the editor's grid shows it, without focus frame or highlight: 620 x 190 pixels, each
-cell 30 x 18 with a silver line right of and below it.
-  -o, --output OUT.png   the PNG to write
-  --scale N              make every pixel N x N (1 to 16; default 1)
-  --images DIR           the element pictures (default: editor/images beside this program)
-)";
-
-const char* const InfoHelp = R"(usage: zolvane-level info [--json] FILE
-
-Counts the bricks per kind and the power-ups per kind, the breakable bricks (all but the fixed one), tells
-whether the level is left-right symmetric, and shows the trailer text.
-  --json   print a JSON object with the keys bricks, powerups, breakable, symmetric, trailer
-)";
-
 struct TOptions {
     std::vector<std::string> Flags; // options without a value
     std::vector<std::string> Valued; // options with one, given as "--name VALUE" or "--name=VALUE"
-};
-
-struct TParsed {
-    std::vector<std::string> Positional;
-    std::set<std::string> Flags;
-    std::map<std::string, std::string> Values;
 };
 
 // Fills Parsed from Args; returns an error text, empty when the arguments are well formed. "--" ends the
@@ -127,13 +100,6 @@ std::string ParseArguments(const std::vector<std::string>& Args, const TOptions&
     return {};
 }
 
-int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message)
-{
-    const std::string Who = Command.empty() ? ToolName : std::string(ToolName) + " " + Command;
-    Err << Who << ": " << Message << "\nTry '" << Who << " --help'.\n";
-    return ExitTrouble;
-}
-
 bool WantsHelp(const std::vector<std::string>& Args)
 {
     for (const std::string& Arg : Args) {
@@ -161,15 +127,6 @@ int RunGitTool(const TGitCommand& Git, const std::vector<std::string>& Args, con
     return RunGitCommand(Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
 }
 
-std::optional<int> ParseScale(const std::string& Text)
-{
-    int Scale = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Scale);
-    if (Error != std::errc() || End != Text.data() + Text.size() || Scale < 1 || Scale > RenderMaxScale)
-        return std::nullopt;
-    return Scale;
-}
-
 // The file's bytes, or nothing once the reason they cannot be read is on Err.
 std::optional<std::string> ReadLevelBytesOrSay(const std::string& File, std::ostream& Err)
 {
@@ -178,6 +135,15 @@ std::optional<std::string> ReadLevelBytesOrSay(const std::string& File, std::ost
     if (!Bytes)
         Err << File << ": error: cannot read: " << Error << '\n';
     return Bytes;
+}
+
+} // namespace
+
+int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message)
+{
+    const std::string Who = Command.empty() ? ToolName : std::string(ToolName) + " " + Command;
+    Err << Who << ": " << Message << "\nTry '" << Who << " --help'.\n";
+    return ExitTrouble;
 }
 
 bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
@@ -190,51 +156,6 @@ bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
     Level.Loaded = 1;
     return true;
 }
-
-// Bytes that are not UTF-8 are read as Latin-1, so any trailer gives valid JSON.
-std::string JsonString(const std::string& Text)
-{
-    std::string Json = "\"";
-    for (std::size_t I = 0; I < Text.size(); ++I) {
-        const auto Byte = static_cast<unsigned char>(Text[I]);
-        char Escape[8];
-        if (Byte == '"' || Byte == '\\') {
-            Json += '\\';
-            Json += static_cast<char>(Byte);
-        } else if (Byte < 0x20 || Byte == 0x7F) {
-            std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-            Json += Escape;
-        } else if (Byte < 0x80) {
-            Json += static_cast<char>(Byte);
-        } else {
-            const std::size_t Length = Byte >= 0xF0 && Byte < 0xF5 ? 4 : Byte >= 0xE0 ? 3 : Byte >= 0xC2 ? 2 : 0;
-            bool Utf8 = Length > 0 && Byte < 0xF5 && I + Length <= Text.size();
-            for (std::size_t K = 1; Utf8 && K < Length; ++K)
-                Utf8 = (static_cast<unsigned char>(Text[I + K]) & 0xC0) == 0x80;
-            if (Utf8) {
-                Json.append(Text, I, Length);
-                I += Length - 1;
-            } else {
-                std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-                Json += Escape;
-            }
-        }
-    }
-    return Json + "\"";
-}
-
-std::string JsonCounts(const std::vector<std::pair<std::string, int>>& Counts)
-{
-    std::string Json = "{";
-    const char* Separator = "\n";
-    for (const auto& [Name, Count] : Counts) {
-        Json += Separator + std::string("    ") + JsonString(Name) + ": " + std::to_string(Count);
-        Separator = ",\n";
-    }
-    return Json + "\n  }";
-}
-
-} // namespace
 
 std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error)
 {
@@ -317,97 +238,6 @@ int FormatLevels(const std::vector<std::string>& Files, bool CheckOnly, std::ost
     return Status;
 }
 
-int RenderLevelFile(const std::string& File, const std::string& Output, int Scale, const std::string& ImagesDir,
-                    std::ostream& Err)
-{
-    TLevelData Level;
-    if (!ReadLevel(File, Level, Err))
-        return ExitTrouble;
-    TFieldPictures Pictures;
-    try {
-        Pictures = LoadFieldPictures(ImagesDir);
-    } catch (const std::exception& Failure) {
-        Err << ToolName << " render: " << Failure.what() << '\n';
-        return ExitTrouble;
-    }
-    QByteArray Png;
-    QBuffer Buffer(&Png);
-    Buffer.open(QIODevice::WriteOnly);
-    if (!RenderLevel(Level, Pictures, Scale).save(&Buffer, "PNG")) {
-        Err << ToolName << " render: cannot encode PNG\n";
-        return ExitTrouble;
-    }
-    try {
-        ReplaceFileContents(Output, Png.toStdString());
-    } catch (const std::exception& Failure) {
-        Err << Output << ": error: cannot write: " << Failure.what() << '\n';
-        return ExitTrouble;
-    }
-    return ExitOk;
-}
-
-TLevelInfo DescribeLevel(const TLevelData& Level)
-{
-    TLevelInfo Info;
-    std::map<std::uint8_t, int> Bricks;
-    std::map<std::uint8_t, int> PowerUps;
-    Info.Symmetric = true;
-    for (int Column = 0; Column < LevelColumns; ++Column)
-        for (int Row = 0; Row < LevelRows; ++Row) {
-            const TLevelCell& Cell = Level.Cells[Column][Row];
-            if (BrickKindOf(Cell.Brick)) {
-                ++Bricks[Cell.Brick];
-                ++Info.BrickCount;
-                Info.Breakable += IsBreakableBrick(Cell.Brick) ? 1 : 0;
-            }
-            if (PowerUpKindOf(Cell.PowerUp)) {
-                ++PowerUps[Cell.PowerUp];
-                ++Info.PowerUpCount;
-            }
-            if (!(Cell == Level.Cells[LevelColumns - 1 - Column][Row]))
-                Info.Symmetric = false;
-        }
-    for (const TCatalogueEntry& Kind : BrickKinds())
-        Info.Bricks.emplace_back(Kind.Name, Bricks[Kind.Id]);
-    for (const TCatalogueEntry& Kind : PowerUpKinds())
-        Info.PowerUps.emplace_back(Kind.Name, PowerUps[Kind.Id]);
-    Info.Trailer = Level.TrailerText;
-    return Info;
-}
-
-std::string InfoText(const TLevelInfo& Info)
-{
-    std::string Text = "bricks: " + std::to_string(Info.BrickCount) + ", " + std::to_string(Info.Breakable)
-        + " breakable\n";
-    for (const auto& [Name, Count] : Info.Bricks)
-        if (Count > 0)
-            Text += "  " + Name + ": " + std::to_string(Count) + "\n";
-    Text += "power-ups: " + std::to_string(Info.PowerUpCount) + "\n";
-    for (const auto& [Name, Count] : Info.PowerUps)
-        if (Count > 0)
-            Text += "  " + Name + ": " + std::to_string(Count) + "\n";
-    Text += std::string("symmetric: ") + (Info.Symmetric ? "yes" : "no") + "\n";
-    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : JsonString(Info.Trailer)) + "\n";
-    return Text;
-}
-
-std::string InfoJson(const TLevelInfo& Info)
-{
-    return "{\n  \"bricks\": " + JsonCounts(Info.Bricks) + ",\n  \"powerups\": " + JsonCounts(Info.PowerUps)
-        + ",\n  \"breakable\": " + std::to_string(Info.Breakable) + ",\n  \"symmetric\": "
-        + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) + "\n}\n";
-}
-
-int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err)
-{
-    TLevelData Level;
-    if (!ReadLevel(File, Level, Err))
-        return ExitTrouble;
-    const TLevelInfo Info = DescribeLevel(Level);
-    Out << (Json ? InfoJson(Info) : InfoText(Info));
-    return ExitOk;
-}
-
 int RunLevelTool(const std::vector<std::string>& Args, const std::string& DefaultImagesDir, std::ostream& Out,
                  std::ostream& Err)
 {
@@ -438,36 +268,17 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     else if (Command == "info")
         Options.Flags = {"--json"};
     else if (Command == "render")
-        Options.Valued = {"-o", "--output", "--scale", "--images"};
+        Options.Valued = {"-o", "--output", "--format", "--scale", "--images"};
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
         return UsageError(Err, Command, Error);
 
-    if (Command == "check" || Command == "fmt") {
-        if (Parsed.Positional.empty())
-            return UsageError(Err, Command, "no files given");
-        return Command == "check" ? CheckLevels(Parsed.Positional, Out, Err)
-                                  : FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
-    }
-    if (Parsed.Positional.size() != 1)
-        return UsageError(Err, Command, Parsed.Positional.empty() ? "no file given" : "give exactly one file");
-    const std::string& File = Parsed.Positional.front();
+    if (Parsed.Positional.empty())
+        return UsageError(Err, Command, "no files given");
+    if (Command == "check")
+        return CheckLevels(Parsed.Positional, Out, Err);
+    if (Command == "fmt")
+        return FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
     if (Command == "info")
-        return InfoLevelFile(File, Parsed.Flags.count("--json") > 0, Out, Err);
-
-    std::string Output = Parsed.Values.count("--output") ? Parsed.Values["--output"] : "";
-    if (Parsed.Values.count("-o"))
-        Output = Parsed.Values["-o"];
-    if (Output.empty())
-        return UsageError(Err, Command, "no output file given (-o OUT.png)");
-    int Scale = 1;
-    if (Parsed.Values.count("--scale")) {
-        const std::optional<int> Given = ParseScale(Parsed.Values["--scale"]);
-        if (!Given)
-            return UsageError(Err, Command,
-                              "--scale must be a whole number from 1 to " + std::to_string(RenderMaxScale) + ", not '"
-                                  + Parsed.Values["--scale"] + "'");
-        Scale = *Given;
-    }
-    const std::string ImagesDir = Parsed.Values.count("--images") ? Parsed.Values["--images"] : DefaultImagesDir;
-    return RenderLevelFile(File, Output, Scale, ImagesDir, Err);
+        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err);
+    return RenderLevelFiles(Parsed, DefaultImagesDir, Err);
 }
