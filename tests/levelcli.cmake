@@ -6,3 +6,13 @@ add_dependencies(tst_levelrender zolvane_images)
 file(GLOB ZOLVANE_SAMPLE_LEVELS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/assets/levels/*.txt)
 add_test(NAME zolvane_level_check_samples COMMAND zolvane-level check ${ZOLVANE_SAMPLE_LEVELS})
 set_tests_properties(zolvane_level_check_samples PROPERTIES ENVIRONMENT "${ZOLVANE_TEST_ENV}" TIMEOUT 60)
+
+# lint and play, in-process; and every sample level free of problems and cleared by the perfect paddle.
+zolvane_add_test(NAME tst_playcommands SOURCES tst_playcommands.cpp levelfiletools.h LIBS zolvane_levelcli)
+add_test(NAME zolvane_level_lint_samples COMMAND zolvane-level lint ${ZOLVANE_SAMPLE_LEVELS})
+set_tests_properties(zolvane_level_lint_samples PROPERTIES ENVIRONMENT "${ZOLVANE_TEST_ENV}" TIMEOUT 60)
+foreach(LEVEL ${ZOLVANE_SAMPLE_LEVELS})
+  get_filename_component(NAME ${LEVEL} NAME_WE)
+  add_test(NAME zolvane_level_play_${NAME} COMMAND zolvane-level play ${LEVEL})
+  set_tests_properties(zolvane_level_play_${NAME} PROPERTIES ENVIRONMENT "${ZOLVANE_TEST_ENV}" TIMEOUT 60)
+endforeach()

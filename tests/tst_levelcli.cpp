@@ -187,7 +187,7 @@ private slots:
                                          {"bricks: 8, 6 breakable", "  Brick 1, 1 Hit: 4", "  Brick 1, 2 Hits: 2",
                                           "  Brick Fixed: 2", "power-ups: 4", "  PowerUp - Single Shot: 2",
                                           "  PowerUp - Wall: 2", "symmetric: yes",
-                                          "trailer: \"Say \\\"hi\\\" \\u00e9t\u00e9\""},
+                                          "trailer: \"Say \\\"hi\\\" \\u00e9t\u00e9\"", "problems: none"},
                                          {}}));
 
         std::ostringstream Out, Err;
@@ -195,7 +195,8 @@ private slots:
         QJsonParseError Error{};
         const QJsonObject Json = QJsonDocument::fromJson(QByteArray::fromStdString(Out.str()), &Error).object();
         QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
-        QCOMPARE(Json.keys(), (QStringList{"breakable", "bricks", "powerups", "symmetric", "trailer"}));
+        QCOMPARE(Json.keys(),
+                 (QStringList{"breakable", "bricks", "powerups", "problems", "symmetric", "trailer", "unreachable"}));
         QCOMPARE(Json["bricks"].toObject().toVariantMap(),
                  (QVariantMap{{"Brick 1, 1 Hit", 4}, {"Brick 2, 1 Hit", 0}, {"Brick 3, 1 Hit", 0},
                               {"Brick 1, 2 Hits", 1}, {"Brick 2, 2 Hits", 1}, {"Brick 3, 2 Hits", 0},
@@ -214,7 +215,7 @@ private slots:
         QTest::addColumn<QStringList>("Args");
         QTest::addColumn<QString>("Message");
         QTest::newRow("nothing") << QStringList{} << "zolvane-level: no command given";
-        QTest::newRow("unknown command") << QStringList{"lint", "a.txt"} << "zolvane-level: unknown command 'lint'";
+        QTest::newRow("unknown command") << QStringList{"lnit", "a.txt"} << "zolvane-level: unknown command 'lnit'";
         QTest::newRow("check with an option") << QStringList{"check", "--json", "a.txt"}
                                               << "zolvane-level check: unknown option --json";
         QTest::newRow("fmt without files") << QStringList{"fmt", "--check"} << "zolvane-level fmt: no files given";
@@ -255,7 +256,7 @@ private slots:
         QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"} << "usage: zolvane-level fmt [--check] FILE...";
         QTest::newRow("render") << QStringList{"render", "--help"}
                                 << "usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]";
-        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] FILE";
+        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] [--play] FILE";
     }
 
     void helpForEachCommand()

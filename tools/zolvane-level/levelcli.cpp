@@ -4,6 +4,7 @@
 #include "filenotes.h"
 #include "levelfile.h"
 #include "levelrender.h"
+#include "playcommands.h"
 #include "safefile.h"
 
 #include <QBuffer>
@@ -32,7 +33,11 @@ Commands:
   fmt [--check] FILE...    rewrite files that are not in the form the editor saves
   render FILE -o OUT.png [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it
-  info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
+  info [--json] [--play] FILE
+                           count bricks and power-ups; tell symmetry, the trailer text and the problems
+  lint FILE...             report bricks no ball can reach and power-ups that are never released
+  play FILE [--seconds N] [--seed S]
+                           play the level with a paddle that never misses; say whether it is cleared
 
 Run 'zolvane-level <command> --help' for one command.
 Exit status: 0 all well, 1 some file is not in canonical form, 2 bad arguments or a file that cannot be
@@ -64,11 +69,14 @@ cell 30 x 18 with a silver line right of and below it.
   --images DIR           the element pictures (default: editor/images beside this program)
 )";
 
-const char* const InfoHelp = R"(usage: zolvane-level info [--json] FILE
+const char* const InfoHelp = R"(usage: zolvane-level info [--json] [--play] FILE
 
 Counts the bricks per kind and the power-ups per kind, the breakable bricks (all but the fixed one), tells
-whether the level is left-right symmetric, and shows the trailer text.
-  --json   print a JSON object with the keys bricks, powerups, breakable, symmetric, trailer
+whether the level is left-right symmetric, shows the trailer text and lists the problems lint reports, with
+their cells as (column, row) from (0, 0) at the top left.
+  --json   print a JSON object with the keys bricks, powerups, breakable, symmetric, trailer, unreachable,
+           problems (and play)
+  --play   also play the level as play does, for at most 600 s, and tell whether and when it is cleared
 )";
 
 struct TOptions {
@@ -368,20 +376,21 @@ std::string InfoText(const TLevelInfo& Info)
     return Text;
 }
 
-std::string InfoJson(const TLevelInfo& Info)
+std::string InfoJson(const TLevelInfo& Info, const std::string& MoreKeys)
 {
     return "{\n  \"bricks\": " + JsonCounts(Info.Bricks) + ",\n  \"powerups\": " + JsonCounts(Info.PowerUps)
         + ",\n  \"breakable\": " + std::to_string(Info.Breakable) + ",\n  \"symmetric\": "
-        + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) + "\n}\n";
+        + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) + MoreKeys + "\n}\n";
 }
 
-int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err)
+int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err, bool Play)
 {
     TLevelData Level;
     if (!ReadLevel(File, Level, Err))
         return ExitTrouble;
     const TLevelInfo Info = DescribeLevel(Level);
-    Out << (Json ? InfoJson(Info) : InfoText(Info));
+    const TPlayability Playability = DescribePlayability(Level, Play);
+    Out << (Json ? InfoJson(Info, PlayabilityJson(Playability)) : InfoText(Info) + PlayabilityText(Playability));
     return ExitOk;
 }
 
@@ -396,8 +405,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Out << MainHelp;
         return ExitOk;
     }
-    const std::map<std::string, const char*> Helps = {
-        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
+    const std::map<std::string, const char*> Helps = {{"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp},
+                                                      {"info", InfoHelp},   {"lint", LintHelp},  {"play", PlayHelp}};
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -411,15 +420,19 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "fmt")
         Options.Flags = {"--check"};
     else if (Command == "info")
-        Options.Flags = {"--json"};
+        Options.Flags = {"--json", "--play"};
+    else if (Command == "play")
+        Options.Valued = {"--seconds", "--seed"};
     else if (Command == "render")
         Options.Valued = {"-o", "--output", "--scale", "--images"};
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
         return UsageError(Err, Command, Error);
 
-    if (Command == "check" || Command == "fmt") {
+    if (Command == "check" || Command == "fmt" || Command == "lint") {
         if (Parsed.Positional.empty())
             return UsageError(Err, Command, "no files given");
+        if (Command == "lint")
+            return LintLevels(Parsed.Positional, Out, Err);
         return Command == "check" ? CheckLevels(Parsed.Positional, Out, Err)
                                   : FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
     }
@@ -427,7 +440,13 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         return UsageError(Err, Command, Parsed.Positional.empty() ? "no file given" : "give exactly one file");
     const std::string& File = Parsed.Positional.front();
     if (Command == "info")
-        return InfoLevelFile(File, Parsed.Flags.count("--json") > 0, Out, Err);
+        return InfoLevelFile(File, Parsed.Flags.count("--json") > 0, Out, Err, Parsed.Flags.count("--play") > 0);
+    if (Command == "play") {
+        TPlayOptions Play;
+        if (const std::string Error = ParsePlayOptions(Parsed.Values, Play); !Error.empty())
+            return UsageError(Err, Command, Error);
+        return PlayLevelFile(File, Play, Out, Err);
+    }
 
     std::string Output = Parsed.Values.count("--output") ? Parsed.Values["--output"] : "";
     if (Parsed.Values.count("-o"))

@@ -45,6 +45,8 @@ struct TLevelInfo {
 
 TLevelInfo DescribeLevel(const TLevelData& Level);
 std::string InfoText(const TLevelInfo& Info);
-std::string InfoJson(const TLevelInfo& Info);
+// MoreKeys, each begun with ",\n", go after the trailer.
+std::string InfoJson(const TLevelInfo& Info, const std::string& MoreKeys = {});
 
-int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err);
+// With Play, also the play-through's outcome.
+int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err, bool Play = false);
