@@ -86,7 +86,7 @@ std::vector<TLevelProblem> LevelProblems(const TLevelData& Level)
             AnyBreakable = AnyBreakable || Breakable;
             if (Breakable && !Reached[Column][Row])
                 Add(TLevelProblemKind::UnreachableBricks, Column, Row);
-            if (!PowerUpKindOf(Cell.PowerUp))
+            if (Cell.PowerUp == 0 || !PowerUpKindOf(Cell.PowerUp))
                 continue;
             if (Cell.Brick == FixedBrickCode)
                 Add(TLevelProblemKind::PowerUpOnFixedBrick, Column, Row);
