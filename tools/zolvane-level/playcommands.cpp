@@ -67,9 +67,11 @@ std::string SecondsText(double Seconds)
     return Error == std::errc() ? std::string(Text, End) : std::to_string(Seconds);
 }
 
-std::string CellText(TCellPos Cell)
+// Appended rather than prefixed: GCC 12 warns falsely (-Wrestrict) of a literal put before a temporary string.
+void AddCellText(std::string& Text, TCellPos Cell)
 {
-    return "(" + std::to_string(Cell.Column) + ", " + std::to_string(Cell.Row) + ")";
+    Text += " (";
+    Text += std::to_string(Cell.Column) + ", " + std::to_string(Cell.Row) + ")";
 }
 
 std::string CellsJson(const TCellPositions& Cells)
@@ -161,7 +163,7 @@ std::string PlayabilityText(const TPlayability& Playability)
     for (const TLevelProblem& Problem : Playability.Problems) {
         Text += "  " + Problem.Text + (Problem.Cells.empty() ? "" : ":");
         for (const TCellPos& Cell : Problem.Cells)
-            Text += " " + CellText(Cell);
+            AddCellText(Text, Cell);
         Text += "\n";
     }
     if (Playability.Play)
