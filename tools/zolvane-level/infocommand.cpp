@@ -6,18 +6,22 @@
 #include "elementkinds.h"
 #include "levelcli.h"
 
+#include "playcommands.h"
+
 #include <cstdio>
 #include <map>
 #include <ostream>
 
-const char* const InfoHelp = R"(usage: zolvane-level info [--json] FILE...
+const char* const InfoHelp = R"(usage: zolvane-level info [--json] [--play] FILE...
 
 Counts the bricks per kind and the power-ups per kind, the breakable bricks (all but the fixed one) and the
 hits it takes to clear them (one to three per brick, as its name says), tells whether the level is
 left-right symmetric, and shows the trailer text. With several files, each one's lines begin with
 "file: NAME" and an empty line stands between them.
-  --json   print a JSON object with the keys file, bricks, powerups, breakable, hits, symmetric, trailer;
-           with several files, an array of such objects
+Also lists the problems lint reports, with their cells as (column, row) from (0, 0) at the top left.
+  --json   print a JSON object with the keys file, bricks, powerups, breakable, hits, symmetric, trailer,
+           unreachable, problems (and play); with several files, an array of such objects
+  --play   also play each level as play does, for at most 600 s, and tell whether and when it is cleared
 )";
 
 namespace {
@@ -129,15 +133,15 @@ std::string InfoText(const TLevelInfo& Info)
     return Text;
 }
 
-std::string InfoJson(const TLevelInfo& Info)
+std::string InfoJson(const TLevelInfo& Info, const std::string& MoreKeys)
 {
     return "{\n  \"file\": " + JsonString(Info.File) + ",\n  \"bricks\": " + JsonCounts(Info.Bricks) +
         ",\n  \"powerups\": " + JsonCounts(Info.PowerUps) + ",\n  \"breakable\": " + std::to_string(Info.Breakable) +
         ",\n  \"hits\": " + std::to_string(Info.Hits) + ",\n  \"symmetric\": " + (Info.Symmetric ? "true" : "false") +
-        ",\n  \"trailer\": " + JsonString(Info.Trailer) + "\n}\n";
+        ",\n  \"trailer\": " + JsonString(Info.Trailer) + MoreKeys + "\n}\n";
 }
 
-int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err)
+int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err, bool Play)
 {
     const bool Several = Files.size() > 1;
     int Status = ExitOk;
@@ -149,10 +153,12 @@ int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostrea
             continue;
         }
         const TLevelInfo Info = DescribeLevel(Level);
+        const TPlayability Playability = DescribePlayability(Level, Play);
         if (Json)
-            Described.push_back(InfoJson(Info));
+            Described.push_back(InfoJson(Info, PlayabilityJson(Playability)));
         else
-            Described.push_back((Several ? "file: " + File + "\n" : std::string()) + InfoText(Info));
+            Described.push_back((Several ? "file: " + File + "\n" : std::string()) + InfoText(Info) +
+                                PlayabilityText(Playability));
     }
     if (Json && Several)
         Out << "[\n" << Indented(Described, ",\n") << "]\n";

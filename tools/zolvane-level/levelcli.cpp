@@ -4,6 +4,7 @@
 #include "gitcommands.h"
 #include "infocommand.h"
 #include "levelfile.h"
+#include "playcommands.h"
 #include "rendercommand.h"
 
 #include <algorithm>
@@ -28,7 +29,12 @@ Commands:
   fmt [--check] FILE...    rewrite files that are not in the form the editor saves
   render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it, as PNG, BMP, JPEG...
-  info [--json] FILE...    count bricks, power-ups and the hits to clear; tell symmetry and the trailer
+  info [--json] [--play] FILE...
+                           count bricks, power-ups and the hits to clear; tell symmetry, the trailer and
+                           the problems
+  lint FILE...             report bricks no ball can reach and power-ups that are never released
+  play FILE [--seconds N] [--seed S]
+                           play the level with a paddle that never misses; say whether it is cleared
   show FILE                the level as text, one line per cell, for people and for 'git diff'
   diff OLD NEW [--png OUT.png]
                            the cells that differ; exit 1 when any does
@@ -252,7 +258,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (const TGitCommand* Git = FindGitCommand(Command))
         return RunGitTool(*Git, Rest, DefaultImagesDir, Out, Err);
     const std::map<std::string, const char*> Helps = {
-        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
+        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp},
+        {"info", InfoHelp},   {"lint", LintHelp},  {"play", PlayHelp}};
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -266,7 +273,9 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "fmt")
         Options.Flags = {"--check"};
     else if (Command == "info")
-        Options.Flags = {"--json"};
+        Options.Flags = {"--json", "--play"};
+    else if (Command == "play")
+        Options.Valued = {"--seconds", "--seed"};
     else if (Command == "render")
         Options.Valued = {"-o", "--output", "--format", "--scale", "--images"};
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
@@ -279,6 +288,11 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "fmt")
         return FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
     if (Command == "info")
-        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err);
+        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err,
+                              Parsed.Flags.count("--play") > 0);
+    if (Command == "lint")
+        return LintLevels(Parsed.Positional, Out, Err);
+    if (Command == "play")
+        return PlayLevel(Parsed, Out, Err);
     return RenderLevelFiles(Parsed, DefaultImagesDir, Err);
 }
