@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -55,6 +56,14 @@ std::vector<TFileNote> NotesOfFile(const std::string& Path)
 TLevelDocument::TLevelDocument(QObject* Parent) : QObject(Parent)
 {
     ClearLevel(FLevel);
+    connect(&FHistory, &QUndoStack::canUndoChanged, this, &TLevelDocument::UndoRedoChanged);
+    connect(&FHistory, &QUndoStack::canRedoChanged, this, &TLevelDocument::UndoRedoChanged);
+}
+
+void TLevelDocument::SetStepOpen(bool Open)
+{
+    if (std::exchange(FStepOpen, Open) != Open)
+        emit UndoRedoChanged();
 }
 
 const TLevelCell& TLevelDocument::Cell(int ACol, int ARow) const
@@ -90,7 +99,7 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     FLevel = Level;
     FFileIdentity = Identity;
     FStep.Clear();
-    FStepOpen = false;
+    SetStepOpen(false);
     FHistory.clear();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
@@ -145,12 +154,12 @@ void TLevelDocument::Apply(const TCellDiff& Diff, const QString& Name)
 void TLevelDocument::BeginStep()
 {
     CommitStep();
-    FStepOpen = true;
+    SetStepOpen(true);
 }
 
 void TLevelDocument::EndStep()
 {
-    FStepOpen = false;
+    SetStepOpen(false);
     CommitStep();
 }
 

@@ -59,6 +59,10 @@ public:
     void BeginStep();
     void EndStep();
     bool StepOpen() const { return FStepOpen; }
+    // While a stroke is open, Undo and Redo close it first, so they have something to do even when the
+    // history is empty.
+    bool CanUndo() const { return FStepOpen || FHistory.canUndo(); }
+    bool CanRedo() const { return FStepOpen || FHistory.canRedo(); }
 
     // Undo and Redo first close the open step, so that a drag's paints so far are taken back (or kept)
     // and the drag goes on from there.
@@ -72,12 +76,15 @@ signals:
     void LevelReplaced();
     void FileNameChanged(const std::string& FileName);
     void ChangedFlagChanged(bool Changed);
+    // CanUndo or CanRedo may have changed.
+    void UndoRedoChanged();
     // A step went into the history: notes about the file as it was read no longer describe the level.
     void StepRecorded();
 
 private:
     friend class TCellEditCommand;
     void SetChanged(bool Changed);
+    void SetStepOpen(bool Open);
     // Writes the befores or the afters of a step back, as undo and redo do.
     void Restore(const TCellDiff& Diff, bool After);
     void CommitStep();

@@ -47,8 +47,10 @@ void TMainForm::ConnectControls()
 void TMainForm::ConnectDocument()
 {
     QUndoStack& History = FDocument.History();
-    connect(&History, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
-    connect(&History, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
+    connect(&FDocument, &TLevelDocument::UndoRedoChanged, this, [this] {
+        ui->menUndo->setEnabled(FDocument.CanUndo());
+        ui->menRedo->setEnabled(FDocument.CanRedo());
+    });
     connect(&History, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
         ui->menUndo->setText(Step.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + Step);
     });
