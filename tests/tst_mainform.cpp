@@ -627,6 +627,25 @@ private slots:
         QCOMPARE(E.Selected(), QStringLiteral("<none>"));
     }
 
+    // By key as by mouse: one question and one error for one move onto an entry that cannot be opened.
+    void failedOpenByKeyAsksAndReportsOnce()
+    {
+        TGameDir Dir;
+        fs::create_directory(Dir.Levels() / "hole.txt");
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("gamma.txt");
+        E.Click(E.BrickButton(6));
+        E.ClickCell(2, 2);
+        E.List->setFocus();
+        Capture.Answers = {TModalResult::No};
+        QTest::keyClick(E.List, Qt::Key_Down);
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/gamma.txt"));
+        QCOMPARE(E.Selected(), QStringLiteral("gamma.txt"));
+    }
+
     void failedSaveKeepsLabelListAndOldFile()
     {
         TGameDir Dir;

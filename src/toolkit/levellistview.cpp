@@ -43,14 +43,12 @@ private:
         const QModelIndex Target = Selection.indexes().value(0);
         if (!Target.isValid() || isSelected(Target))
             return true;
-        // Qt moves the current index and the selection in separate calls for one key press: a move the user
-        // refused is not asked about again within the same press.
-        if (Target.row() == FView->FRefusedRow)
+        // Qt moves the current index and the selection in separate calls for one key press: a move already
+        // tried within the same press, refused by the user or failed as it was made, is not tried again.
+        if (Target.row() == FView->FTriedRow)
             return false;
-        if (FView->AllowChangeTo(FView->item(Target.row())))
-            return true;
-        FView->FRefusedRow = Target.row();
-        return false;
+        FView->FTriedRow = Target.row();
+        return FView->AllowChangeTo(FView->item(Target.row()));
     }
 
     template <class F> void Guard(const QItemSelection& Selection, SelectionFlags Command, F&& Apply)
@@ -194,13 +192,13 @@ void TLevelListView::ShowHighlight(bool Show)
 
 void TLevelListView::mousePressEvent(QMouseEvent* Event)
 {
-    FRefusedRow = -1;
+    FTriedRow = -1;
     QListWidget::mousePressEvent(Event);
 }
 
 void TLevelListView::keyPressEvent(QKeyEvent* Event)
 {
-    FRefusedRow = -1;
+    FTriedRow = -1;
     QListWidget::keyPressEvent(Event);
 }
 

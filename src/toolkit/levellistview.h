@@ -50,5 +50,5 @@ private:
     TChangingEvent FOnChanging;
     TSelectItemEvent FOnSelectItem;
     bool FQuiet = false;
-    int FRefusedRow = -1;
+    int FTriedRow = -1;
 };
