@@ -64,8 +64,10 @@ private slots:
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("row");
         QTest::addColumn<int>("steps");
-        QTest::newRow("undo") << "Ctrl+Z" << "........7.7.7." << 1;
-        QTest::newRow("redo") << "Ctrl+Y" << "7.7.7.7.7.7.7." << 2;
+        QTest::newRow("undo") << "Ctrl+Z"
+                              << "........7.7.7." << 1;
+        QTest::newRow("redo") << "Ctrl+Y"
+                              << "7.7.7.7.7.7.7." << 2;
     }
     void undoAndRedoSplitTheFirstDrag()
     {
@@ -151,7 +153,8 @@ private slots:
         E.ClickCell(1, 1);
         Capture.Answers = {TModalResult::No};
         E.ClickEntry("gamma.txt");
-        QCOMPARE(State(E), QStringLiteral("tool draw, brick 2, power-up 0, changed 0, steps 0/0, Level: data/levels/gamma.txt"));
+        QCOMPARE(State(E),
+                 QStringLiteral("tool draw, brick 2, power-up 0, changed 0, steps 0/0, Level: data/levels/gamma.txt"));
         QVERIFY(!E.Action("menUndo")->isEnabled());
         E.ClickCell(1, 1);
         Capture.Answers = {TModalResult::No};
@@ -241,15 +244,17 @@ private slots:
                 Items << Item->text() + " " + Item->shortcut().toString();
             Menus << Menu->text() + (Items.isEmpty() ? "" : " [" + Items.join(", ") + "]");
         }
-        QCOMPARE(Menus, (QStringList{"Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5]",
-                                     "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z]", "Exit"}));
+        QCOMPARE(Menus,
+                 (QStringList{"Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5, Check Level Ctrl+L]",
+                              "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z]", "Exit"}));
         QCOMPARE(E.Action("menRedo")->shortcuts().size(), 2);
         QCOMPARE(E.Action("menExit")->shortcut().toString(), QStringLiteral("Ctrl+Q"));
         QStringList Tips;
         for (const char* Name : {"btnNewLevel", "btnSaveLevel", "btnExec", "btnDraw", "btnErase"})
             Tips << E.Button(Name)->toolTip();
-        QCOMPARE(Tips, (QStringList{"New Level (Ctrl+N)", "Save Level (Ctrl+S)", "Test Level (F5)", "Draw (D)",
-                                    "Erase (E)"}));
+        QCOMPARE(
+            Tips,
+            (QStringList{"New Level (Ctrl+N)", "Save Level (Ctrl+S)", "Test Level (F5)", "Draw (D)", "Erase (E)"}));
     }
 
     // alpha.txt holds brick 1 at (0, 0), brick 2 with Single Shot at (1, 0) and the fixed brick at (2, 0).
@@ -283,6 +288,35 @@ private slots:
         QTRY_COMPARE(E.CellStatus(), QStringLiteral("Column 0, Row 0: Brick 1, 1 Hit"));
     }
 
+    // A breakable brick in a ring of fixed ones, and a power-up on a fixed brick: Check Level frames both
+    // in red until the next edit and names them; the counts name them all along.
+    void checkLevelFramesProblemsUntilTheNextEdit()
+    {
+        TGameDir Dir;
+        WriteFile(Dir.Levels() / "vault.txt",
+                  EmptyRows(3) + Row("#.#.#.") + Row("#.1.#S") + Row("#.#.#.") + EmptyRows(4));
+        TMessageCapture Capture;
+        TEditor E(Dir, "vault.txt");
+        const QString Counts = "9 bricks, 1 breakable, 1 power-up, 1 brick can't be reached, "
+                               "1 power-up on a fixed brick is never released";
+        QCOMPARE(E.Counts(), Counts);
+        const auto FramePixel = [&](int Col, int Row) {
+            return E.Grid->grab().toImage().pixelColor(E.Grid->CellRect(Col, Row).topLeft() + QPoint(1, 1));
+        };
+        const QColor Before = FramePixel(1, 4);
+        E.Key("Ctrl+L");
+        QCOMPARE(E.Message(),
+                 QStringLiteral("1 brick can't be reached; 1 power-up on a fixed brick is never released"));
+        QTRY_COMPARE(FramePixel(1, 4), QColor(230, 0, 0));
+        QCOMPARE(FramePixel(2, 4), QColor(230, 0, 0));
+        QVERIFY(FramePixel(0, 4) != QColor(230, 0, 0));
+        E.Key("5");
+        E.ClickCell(10, 0);
+        QTRY_COMPARE(FramePixel(1, 4), Before);
+        QCOMPARE(E.Message(), QString());
+        QCOMPARE(Capture.Shown.size(), 0);
+    }
+
     void statusLineFollowsEditsAndSaves()
     {
         TGameDir Dir;
@@ -300,7 +334,9 @@ private slots:
         QCOMPARE(E.Counts(), QStringLiteral("4 bricks, 3 breakable, 2 power-ups"));
         E.Key("0");
         E.Key("Right");
-        QCOMPARE(E.Counts(), QStringLiteral("5 bricks, 3 breakable, 3 power-ups"));
+        // A power-up on the fixed brick just painted: the counts name the problem.
+        QCOMPARE(E.Counts(),
+                 QStringLiteral("5 bricks, 3 breakable, 3 power-ups, 1 power-up on a fixed brick is never released"));
         E.Key("Ctrl+Z");
         QCOMPARE(E.Counts(), QStringLiteral("4 bricks, 3 breakable, 2 power-ups"));
         QCOMPARE(E.Message(), QString());

@@ -64,6 +64,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     LoadToolImages();
     FStatusLine = new TStatusLine(ui->sbStatus);
     FLevelList = std::make_unique<TLevelList>(ui->lvLevels);
+    FLevelCheck = new TLevelCheck(FDocument, *ui->dgrdField);
     FToolContext.reset(new TToolContext{FDocument, *ui->dgrdField, [this] { return CurrentRule(); },
                                         [this] { return ui->btnMirror->isChecked(); },
                                         [this] { return CellStepName(); }});
@@ -187,6 +188,7 @@ void TMainForm::dgrdFieldDrawOver(TDrawGrid*, QPainter& Canvas)
 {
     if (ui->btnMirror->isChecked())
         Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
+    FLevelCheck->DrawOver(Canvas);
     if (FStrokeTool)
         FStrokeTool->DrawOver(Canvas);
 }
@@ -213,6 +215,12 @@ void TMainForm::menUndoClick()
 void TMainForm::menRedoClick()
 {
     FDocument.Redo();
+}
+
+void TMainForm::menCheckLevelClick()
+{
+    const QString Problems = ProblemsText(FLevelCheck->Show());
+    FStatusLine->ShowFileNotes((Problems.isEmpty() ? QStringLiteral("No problems found") : Problems).toStdString());
 }
 
 // The status line describes the cell under the pointer, or the current cell while the pointer is
@@ -338,4 +346,8 @@ void TMainForm::menTestLevelClick()
     Owner = reinterpret_cast<void*>(winId());
 #endif
     StartTestRun(FGameDir, FDocument.Level(), Owner);
+    // The game starts all the same: an empty level is a fair test of the game's own start.
+    for (const TLevelProblem& Problem : LevelProblems(FDocument.Level()))
+        if (Problem.Kind == TLevelProblemKind::NothingToBreak)
+            FStatusLine->ShowFileNotes("Nothing to break: the level has no breakable brick");
 }

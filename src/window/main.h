@@ -7,6 +7,7 @@
 #include "fieldpainter.h"
 #include "fieldtools.h"
 #include "imagelist.h"
+#include "levelcheck.h"
 #include "leveldocument.h"
 #include "levellist.h"
 #include "statusline.h"
@@ -75,6 +76,7 @@ private:
     void btnPickClick();
     void menUndoClick();
     void menRedoClick();
+    void menCheckLevelClick();
     void dgrdFieldSelectCell(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect);
     void dgrdFieldDrawCell(TDrawGrid* Sender, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState State,
                            QPainter& Canvas);
@@ -135,6 +137,7 @@ private:
     TFieldTool* FStrokeTool = nullptr;
 
     std::unique_ptr<TLevelList> FLevelList;
+    TLevelCheck* FLevelCheck = nullptr;
     TStatusLine* FStatusLine = nullptr;
     int FHoverCol = -1;
     int FHoverRow = -1;

@@ -104,7 +104,12 @@ void TMainForm::CreateShortcuts()
                          {},
                          {QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code))},
                          [this, Code] { PaletteChoice::ClickButtonOf<TPowerUpItem>(ui->tbPowerUps, Code); }});
-    AddWindowActions(this, Table);
+    Table.push_back({nullptr,
+                     "menCheckLevel",
+                     QStringLiteral("Check Level"),
+                     {Qt::CTRL | Qt::Key_L},
+                     Call(&TMainForm::menCheckLevelClick)});
+    ui->menLevel->addAction(AddWindowActions(this, Table).last());
 }
 
 void TMainForm::LoadToolImages()

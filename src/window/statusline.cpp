@@ -1,6 +1,7 @@
 #include "statusline.h"
 
 #include "elementkinds.h"
+#include "levelproblems.h"
 
 #include <QLabel>
 #include <QStatusBar>
@@ -50,8 +51,13 @@ QString CountsText(const TLevelData& Level)
             Breakable += IsBreakableBrick(Cell.Brick);
             PowerUps += Cell.PowerUp != 0;
         }
-    return Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") + Counted(Breakable, "breakable", "breakable") +
-        QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
+    QString Text = Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") +
+        Counted(Breakable, "breakable", "breakable") + QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
+    // An empty field has nothing to break, which goes without saying.
+    for (const TLevelProblem& Problem : LevelProblems(Level))
+        if (Bricks > 0 || Problem.Kind != TLevelProblemKind::NothingToBreak)
+            Text += QStringLiteral(", ") + QString::fromStdString(Problem.Text);
+    return Text;
 }
 
 TStatusLine::TStatusLine(QStatusBar* Bar, int SavedMessageMs) :
