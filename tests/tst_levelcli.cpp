@@ -159,7 +159,7 @@ private slots:
         // The unknown brick under a power-up became no brick; the power-up stays and is only noted.
         QCOMPARE(Shown(Run({"check", "@damaged.txt"}, FDir.path())),
                  Shown(TRun{0, {"damaged.txt:4:2: warning: power-up 'L' on a cell without a brick"}, {}}));
-        QCOMPARE(Listing(FDir.path()), (QStringList{"damaged.txt", "good.txt"}));
+        QCOMPARE(Listing(FDir.path()), (QStringList{".zolvane.lock", "damaged.txt", "good.txt"}));
     }
 
     void fmtGoesOnPastAnUnreadableFile()
@@ -252,7 +252,8 @@ private slots:
         QTest::addColumn<QString>("Usage");
         QTest::newRow("tool") << QStringList{"--help"} << "usage: zolvane-level <command> [options] FILE...";
         QTest::newRow("check") << QStringList{"check", "--help"} << "usage: zolvane-level check FILE...";
-        QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"} << "usage: zolvane-level fmt [--check] FILE...";
+        QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"}
+                             << "usage: zolvane-level fmt [--check] [--force] FILE...";
         QTest::newRow("render") << QStringList{"render", "--help"}
                                 << "usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]";
         QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] FILE";

@@ -30,7 +30,8 @@ Checks, formats, renders and describes Zolvane level files.
 
 Commands:
   check FILE...            report, per file, what the editor reads differently from what the file says
-  fmt [--check] FILE...    rewrite files that are not in the form the editor saves
+  fmt [--check] [--force] FILE...
+                           rewrite files that are not in the form the editor saves
   render FILE -o OUT.png [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it
   info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
@@ -44,16 +45,22 @@ const char* const CheckHelp = R"(usage: zolvane-level check FILE...
 
 Reads each file as the editor does and prints one line per thing it ignores or repairs:
   FILE:LINE:COLUMN: warning: TEXT
+The first 1000 are listed and the rest counted. A file whose first ten lines are mostly not level
+characters is only said not to look like a level file.
 Exit status: 0 when every file is canonical (saving it would give back exactly its bytes), 1 when some
 file is not, 2 when a file cannot be read (the other files are still checked).
 )";
 
-const char* const FormatHelp = R"(usage: zolvane-level fmt [--check] FILE...
+const char* const FormatHelp = R"(usage: zolvane-level fmt [--check] [--force] FILE...
 
 Rewrites each file that is not canonical in the form the editor saves, replacing it safely (the old file
-stays whole if the write fails). Canonical files are not touched.
+stays whole if the write fails). Canonical files are not touched. Each file is read and written under the
+level folder's lock, so a save by the editor is never undone. A file that does not look like a level (its
+first ten lines hold 40 characters or more, under 60 % of them level characters) is left as it is.
   --check   only name the files that would be rewritten; exit status 1 when there are any
-Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be read or written.
+  --force   rewrite files that do not look like levels as well
+Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be read or written or does
+not look like a level.
 )";
 
 const char* const RenderHelp = R"(usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]
@@ -148,24 +155,16 @@ std::optional<int> ParseScale(const std::string& Text)
     return Scale;
 }
 
-// The file's bytes, or nothing once the reason they cannot be read is on Err.
-std::optional<std::string> ReadLevelBytesOrSay(const std::string& File, std::ostream& Err)
-{
-    std::string Error;
-    std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
-    if (!Bytes)
-        Err << File << ": error: cannot read: " << Error << '\n';
-    return Bytes;
-}
-
 bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
 {
-    const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-    if (!Bytes)
+    if (!ReadableOrSay(File, Err))
         return false;
-    ParseLevelText(*Bytes, Level);
-    Level.FileName = File;
-    Level.Loaded = 1;
+    try {
+        Level = ReadLevelFile(File, 0).Level;
+    } catch (const std::exception& Failure) {
+        Err << File << ": error: cannot read: " << FailureText(Failure) << '\n';
+        return false;
+    }
     return true;
 }
 
@@ -182,21 +181,38 @@ std::string JsonCounts(const std::vector<std::pair<std::string, int>>& Counts)
 
 } // namespace
 
-std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error)
+std::string UnreadableReason(const std::string& Path)
 {
     namespace fs = std::filesystem;
     std::error_code Status;
     const fs::file_status Info = fs::status(Path, Status);
-    if (Status) {
-        Error = Status.message();
-        return std::nullopt;
-    }
+    if (Status)
+        return Status.message();
     // A pipe or a device could block or never end; a folder cannot be read as a file.
-    if (!fs::is_regular_file(Info)) {
-        Error = fs::is_directory(Info) ? std::make_error_code(std::errc::is_a_directory).message()
-                                       : "not a regular file";
+    if (!fs::is_regular_file(Info))
+        return fs::is_directory(Info) ? std::make_error_code(std::errc::is_a_directory).message()
+                                      : "not a regular file";
+    return {};
+}
+
+bool ReadableOrSay(const std::string& Path, std::ostream& Err)
+{
+    const std::string Reason = UnreadableReason(Path);
+    if (!Reason.empty())
+        Err << Path << ": error: cannot read: " << Reason << '\n';
+    return Reason.empty();
+}
+
+std::string FailureText(const std::exception& Failure)
+{
+    return dynamic_cast<const std::bad_alloc*>(&Failure) ? "out of memory" : Failure.what();
+}
+
+std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error)
+{
+    Error = UnreadableReason(Path);
+    if (!Error.empty())
         return std::nullopt;
-    }
     std::FILE* File = std::fopen(Path.c_str(), "rb");
     if (!File) {
         Error = std::generic_category().message(errno);
@@ -215,52 +231,6 @@ std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& 
         return std::nullopt;
     }
     return Bytes;
-}
-
-int CheckLevels(const std::vector<std::string>& Files, std::ostream& Out, std::ostream& Err)
-{
-    int Status = ExitOk;
-    for (const std::string& File : Files) {
-        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-        if (!Bytes) {
-            Status = ExitTrouble;
-            continue;
-        }
-        for (const TFileNote& Note : LevelFileNotes(*Bytes))
-            Out << File << ':' << Note.Line << ':' << Note.Column << ": warning: " << Note.Text << '\n';
-        if (!IsCanonicalLevelText(*Bytes))
-            Status = std::max(Status, ExitNotCanonical);
-    }
-    return Status;
-}
-
-int FormatLevels(const std::vector<std::string>& Files, bool CheckOnly, std::ostream& Out, std::ostream& Err)
-{
-    int Status = ExitOk;
-    for (const std::string& File : Files) {
-        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-        if (!Bytes) {
-            Status = ExitTrouble;
-            continue;
-        }
-        if (IsCanonicalLevelText(*Bytes))
-            continue;
-        if (CheckOnly) {
-            Out << File << ": would be reformatted\n";
-            Status = std::max(Status, ExitNotCanonical);
-            continue;
-        }
-        TLevelData Level;
-        ParseLevelText(*Bytes, Level);
-        try {
-            SaveLevel(File, Level);
-            Out << File << ": reformatted\n";
-        } catch (const std::exception& Failure) {
-            Err << File << ": error: cannot write: " << Failure.what() << '\n';
-            Status = ExitTrouble;
-        }
-    }
-    return Status;
 }
 
 int RenderLevelFile(const std::string& File, const std::string& Output, int Scale, const std::string& ImagesDir,
@@ -323,8 +293,8 @@ TLevelInfo DescribeLevel(const TLevelData& Level)
 
 std::string InfoText(const TLevelInfo& Info)
 {
-    std::string Text = "bricks: " + std::to_string(Info.BrickCount) + ", " + std::to_string(Info.Breakable)
-        + " breakable\n";
+    std::string Text =
+        "bricks: " + std::to_string(Info.BrickCount) + ", " + std::to_string(Info.Breakable) + " breakable\n";
     for (const auto& [Name, Count] : Info.Bricks)
         if (Count > 0)
             Text += "  " + Name + ": " + std::to_string(Count) + "\n";
@@ -339,9 +309,10 @@ std::string InfoText(const TLevelInfo& Info)
 
 std::string InfoJson(const TLevelInfo& Info)
 {
-    return "{\n  \"bricks\": " + JsonCounts(Info.Bricks) + ",\n  \"powerups\": " + JsonCounts(Info.PowerUps)
-        + ",\n  \"breakable\": " + std::to_string(Info.Breakable) + ",\n  \"symmetric\": "
-        + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) + "\n}\n";
+    return "{\n  \"bricks\": " + JsonCounts(Info.Bricks) + ",\n  \"powerups\": " + JsonCounts(Info.PowerUps) +
+        ",\n  \"breakable\": " + std::to_string(Info.Breakable) +
+        ",\n  \"symmetric\": " + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) +
+        "\n}\n";
 }
 
 int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err)
@@ -378,7 +349,7 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     TParsed Parsed;
     TOptions Options;
     if (Command == "fmt")
-        Options.Flags = {"--check"};
+        Options.Flags = {"--check", "--force"};
     else if (Command == "info")
         Options.Flags = {"--json"};
     else if (Command == "render")
@@ -389,8 +360,9 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "check" || Command == "fmt") {
         if (Parsed.Positional.empty())
             return UsageError(Err, Command, "no files given");
+        const TFormatOptions Format{Parsed.Flags.count("--check") > 0, Parsed.Flags.count("--force") > 0};
         return Command == "check" ? CheckLevels(Parsed.Positional, Out, Err)
-                                  : FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
+                                  : FormatLevels(Parsed.Positional, Format, Out, Err);
     }
     if (Parsed.Positional.size() != 1)
         return UsageError(Err, Command, Parsed.Positional.empty() ? "no file given" : "give exactly one file");
@@ -408,8 +380,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         const std::optional<int> Given = ParseScale(Parsed.Values["--scale"]);
         if (!Given)
             return UsageError(Err, Command,
-                              "--scale must be a whole number from 1 to " + std::to_string(RenderMaxScale) + ", not '"
-                                  + Parsed.Values["--scale"] + "'");
+                              "--scale must be a whole number from 1 to " + std::to_string(RenderMaxScale) + ", not '" +
+                                  Parsed.Values["--scale"] + "'");
         Scale = *Given;
     }
     const std::string ImagesDir = Parsed.Values.count("--images") ? Parsed.Values["--images"] : DefaultImagesDir;
