@@ -3,15 +3,11 @@
 // itself in the text form, which then reads exactly as the editor's caption (QString::fromUtf8) shows it.
 
 #include "jsontext.h"
-#include "levelcli.h"
 #include "levelfiletools.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryDir>
 #include <QTest>
-
-#include <sstream>
 
 using namespace LevelFileTools;
 
@@ -56,25 +52,6 @@ private slots:
         const QString Read = QJsonDocument::fromJson(Document, &Error).object()["t"].toString();
         QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
         QCOMPARE(Read, QString::fromUtf8(Bytes));
-    }
-
-    void infoShowsTheTrailerBothWays()
-    {
-        QTemporaryDir Dir;
-        const QString File = Dir.filePath("level.txt");
-        QVERIFY(WriteBytes(File, Joined(CanonicalRows()) + ":\r\n\xED\xA0\x80 ok \xC0\r\n"));
-        std::ostringstream Json, Text, Err;
-        QCOMPARE(InfoLevelFile(Path(File), true, Json, Err), 0);
-        QCOMPARE(InfoLevelFile(Path(File), false, Text, Err), 0);
-        QJsonParseError Error{};
-        const QJsonObject Object = QJsonDocument::fromJson(QByteArray::fromStdString(Json.str()), &Error).object();
-        QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
-        QCOMPARE(Object["trailer"].toString(), QString::fromUtf8("\xED\xA0\x80 ok \xC0"));
-        QVERIFY2(Json.str().find("\"trailer\": \"\\ufffd\\ufffd\\ufffd ok \\ufffd\"") != std::string::npos,
-                 Json.str().c_str());
-        QVERIFY2(Text.str().find("trailer: \"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD ok \xEF\xBF\xBD\"\n") !=
-                     std::string::npos,
-                 Text.str().c_str());
     }
 };
 
