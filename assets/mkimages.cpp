@@ -194,17 +194,18 @@ bool writeBmp(const std::string& FileName, const Canvas& Image, bool WithAlpha)
 // ---------------------------------------------------------------------------------------------------------
 // Bricks, 15 x 9
 
-// Ordinary bricks: the variant picks the colour family, the hit count the number of layers the brick is
-// built from (plain, one seam, two seams) and how deep its colour is.
+// Ordinary bricks: the variant picks the colour family; the hit count is told twice, by as many studs along
+// the top face and by how deep the colour is. The studs sit in the top three rows because that is the part
+// of a doubled brick a power-up badge leaves showing (the badge covers the cell from 7, 7 on).
 Canvas drawBrick(const Rgba& Base, int Hits)
 {
     Canvas C(15, 9, rgb(0, 0, 0));
-    const Rgba Body = darker(Base, 0.12 * (Hits - 1));
+    const Rgba Body = darker(Base, 0.18 * (Hits - 1));
     for (int Y = 0; Y < 9; ++Y)
         for (int X = 0; X < 15; ++X) {
             // soft vertical light, brightest just below the top edge
             const double T = (Y - 1) / 7.0;
-            C.set(X, Y, T < 0.5 ? lighter(Body, 0.18 * (1 - 2 * T)) : darker(Body, 0.22 * (2 * T - 1)));
+            C.set(X, Y, T < 0.5 ? lighter(Body, 0.12 * (1 - 2 * T)) : darker(Body, 0.22 * (2 * T - 1)));
         }
     const Rgba Outline = darker(Body, 0.6);
     for (int X = 0; X < 15; ++X) {
@@ -216,31 +217,27 @@ Canvas drawBrick(const Rgba& Base, int Hits)
         C.set(14, Y, darker(Body, 0.72));
     }
     for (int X = 1; X < 14; ++X) {
-        C.set(X, 1, lighter(Body, 0.55));
+        C.set(X, 1, lighter(Body, 0.2));
         C.set(X, 7, darker(Body, 0.38));
     }
     for (int Y = 1; Y < 8; ++Y) {
-        C.set(1, Y, lighter(Body, 0.38));
+        C.set(1, Y, lighter(Body, 0.2));
         C.set(13, Y, darker(Body, 0.3));
     }
-    C.set(1, 1, lighter(Body, 0.75));
-    C.set(13, 7, darker(Body, 0.5));
 
-    // seams: a dark groove with a lit lower lip
-    std::vector<int> Seams;
-    if (Hits == 2)
-        Seams = {4};
-    if (Hits == 3)
-        Seams = {3, 5};
-    for (int Y : Seams)
-        for (int X = 2; X < 13; ++X) {
-            C.set(X, Y, darker(Body, 0.55));
-            if (Hits == 2)
-                C.set(X, Y + 1, lighter(Body, 0.3));
+    // studs, 3 pixels wide on a 4-pixel pitch, centred: a bright button with its shadow below and to the
+    // right, so neighbours stay apart even at the palettes' own size
+    const int First = 6 - 2 * (Hits - 1);
+    for (int Stud = 0; Stud < Hits; ++Stud) {
+        const int Left = First + 4 * Stud;
+        for (int X = Left; X < Left + 3; ++X) {
+            C.set(X, 2, lighter(Body, X == Left ? 0.95 : 0.8));
+            C.set(X, 3, lighter(Body, 0.5));
+            C.set(X + 1, 4, darker(Body, 0.35));
         }
-    if (Hits == 3)
-        for (int X = 2; X < 13; ++X)
-            C.set(X, 4, lighter(Body, 0.32));
+        for (int Y = 2; Y <= 3; ++Y)
+            C.set(Left + 3, Y, darker(Body, 0.35));
+    }
 
     // the corners sit back a little, so the brick reads as a block and not as a flat label
     for (auto [X, Y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {14, 0}, {0, 8}, {14, 8}}})
@@ -285,54 +282,53 @@ Canvas drawFixedBrick()
 // ---------------------------------------------------------------------------------------------------------
 // Power-ups, 23 x 11: a capsule with its letter
 
-const std::array<const char*, 7> GlyphS = {".####", "#....", "#....", ".###.", "....#", "....#", "####."};
-const std::array<const char*, 7> GlyphE = {"#####", "#....", "#....", "####.", "#....", "#....", "#####"};
-const std::array<const char*, 7> GlyphL = {"#....", "#....", "#....", "#....", "#....", "#....", "#####"};
-const std::array<const char*, 7> GlyphF = {"#####", "#....", "#....", "####.", "#....", "#....", "#...."};
-const std::array<const char*, 7> GlyphI = {"#####", "..#..", "..#..", "..#..", "..#..", "..#..", "#####"};
-const std::array<const char*, 7> GlyphW = {"#...#", "#...#", "#...#", "#.#.#", "#.#.#", "#.#.#", ".#.#."};
+const std::array<const char*, 5> GlyphS = {".####", "#....", ".###.", "....#", "####."};
+const std::array<const char*, 5> GlyphE = {"#####", "#....", "####.", "#....", "#####"};
+const std::array<const char*, 5> GlyphL = {"#....", "#....", "#....", "#....", "#####"};
+const std::array<const char*, 5> GlyphF = {"#####", "#....", "####.", "#....", "#...."};
+const std::array<const char*, 5> GlyphI = {"#####", "..#..", "..#..", "..#..", "#####"};
+const std::array<const char*, 5> GlyphW = {"#...#", "#...#", "#.#.#", "#.#.#", ".#.#."};
 
-// Cells are copied opaquely over the brick, so a power-up covers its whole rectangle: a capsule that fills
-// it edge to edge, in a dark frame of its own colour, with darker end caps and the letter on the body.
-Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 7>& Glyph, const Rgba& Ink)
+// Cells are copied opaquely over the brick, so a power-up covers its whole rectangle. Its edge is two
+// rings, a pale halo outside a dark keyline: whatever the brick beneath, one of the two stands out from it.
+// Inside them a capsule of the power-up's colour with darker end caps carries the letter.
+Canvas drawPowerUp(const Rgba& Base, const std::array<const char*, 5>& Glyph, const Rgba& Ink)
 {
-    Canvas C(23, 11, darker(Base, 0.62));
-    for (int Y = 1; Y < 10; ++Y)
-        for (int X = 1; X < 22; ++X) {
+    const Rgba Halo = lighter(Base, 0.72);
+    const Rgba Keyline = darker(Base, 0.72);
+    Canvas C(23, 11, Halo);
+    C.fillRect(1, 1, 21, 9, Keyline);
+    for (int Y = 2; Y < 9; ++Y)
+        for (int X = 2; X < 21; ++X) {
             // lit from above: bright top, the colour itself in the middle, deep at the bottom
-            const double T = (Y - 1) / 8.0;
-            const Rgba Body = T < 0.45 ? lighter(Base, 0.4 * (1 - T / 0.45)) : darker(Base, 0.4 * (T - 0.45) / 0.55);
+            const double T = (Y - 2) / 6.0;
+            const Rgba Body = T < 0.45 ? lighter(Base, 0.35 * (1 - T / 0.45)) : darker(Base, 0.35 * (T - 0.45) / 0.55);
             const bool Cap = X <= 4 || X >= 18;
             C.set(X, Y, Cap ? darker(Body, 0.3) : Body);
         }
     // the seams between the caps and the body
-    for (int Y = 1; Y < 10; ++Y) {
+    for (int Y = 2; Y < 9; ++Y) {
         C.set(5, Y, darker(Base, 0.5));
         C.set(17, Y, darker(Base, 0.5));
     }
-    // a bevel: the upper and left inner edges catch the light, the lower and right ones fall off
-    for (int X = 1; X < 22; ++X) {
-        C.blend(X, 1, rgb(255, 255, 255), 0.35);
-        C.blend(X, 9, rgb(0, 0, 0), 0.3);
-    }
-    for (int Y = 1; Y < 10; ++Y) {
-        C.blend(1, Y, rgb(255, 255, 255), 0.25);
-        C.blend(21, Y, rgb(0, 0, 0), 0.25);
-    }
-    // the frame's corners turn in a little, so the capsule reads rounded without leaving the rectangle
-    for (auto [X, Y] : std::array<std::pair<int, int>, 4>{{{1, 1}, {21, 1}, {1, 9}, {21, 9}}})
-        C.set(X, Y, darker(Base, 0.5));
+    // the rings' corners turn in, so the badge reads rounded without leaving the rectangle
+    for (auto [X, Y] : std::array<std::pair<int, int>, 4>{{{0, 0}, {22, 0}, {0, 10}, {22, 10}}})
+        C.set(X, Y, Keyline);
+    for (auto [X, Y] : std::array<std::pair<int, int>, 4>{{{2, 2}, {20, 2}, {2, 8}, {20, 8}}})
+        C.set(X, Y, Keyline);
 
-    // the letter, with a dark shadow one pixel to the lower right so it stands off the capsule
-    const Rgba Shadow = darker(Base, 0.7);
+    // the letter, with an edge one pixel to the lower right so it stands off the capsule: a shadow under
+    // light ink, a highlight under dark ink
+    const bool DarkInk = Ink.R + Ink.G + Ink.B < Base.R + Base.G + Base.B;
+    const Rgba Shadow = DarkInk ? lighter(Base, 0.6) : darker(Base, 0.7);
     for (int Pass = 0; Pass < 2; ++Pass)
-        for (int Gy = 0; Gy < 7; ++Gy)
+        for (int Gy = 0; Gy < 5; ++Gy)
             for (int Gx = 0; Gx < 5; ++Gx)
                 if (Glyph[std::size_t(Gy)][Gx] == '#') {
                     if (Pass == 0)
-                        C.blend(9 + Gx + 1, 2 + Gy + 1, Shadow, 0.8);
+                        C.blend(9 + Gx + 1, 3 + Gy + 1, Shadow, 0.8);
                     else
-                        C.set(9 + Gx, 2 + Gy, Ink);
+                        C.set(9 + Gx, 3 + Gy, Ink);
                 }
     return C;
 }
@@ -551,9 +547,8 @@ Canvas drawEyedropper()
     Canvas C(16, 16);
     const double A = -Pi / 4;
     C.paint(turnedRect(7.0, 9.0, 5.0, 1.6, A), rgb(40, 50, 70));
-    C.paint(turnedRect(7.0, 9.0, 4.6, 0.9, A), [](double X, double Y) {
-        return mix(rgb(230, 245, 255), rgb(150, 190, 220), (X - Y + 6) / 12);
-    });
+    C.paint(turnedRect(7.0, 9.0, 4.6, 0.9, A),
+            [](double X, double Y) { return mix(rgb(230, 245, 255), rgb(150, 190, 220), (X - Y + 6) / 12); });
     C.paint(turnedRect(11.6, 4.4, 1.4, 2.6, A), rgb(60, 60, 70));
     C.paint(circle(13.0, 3.0, 2.8), rgb(110, 20, 30));
     C.paint(circle(13.0, 3.0, 2.1),

@@ -6,7 +6,7 @@
 #include "benchsupport.h"
 #include "levelcli.h"
 #include "levelfile.h"
-#include "levelrender.h"
+#include "fieldpainter.h"
 
 #include <QBuffer>
 

@@ -1,4 +1,4 @@
-# Pictures, image lists, palettes, the element catalogues and the level folder routines.
+# Pictures, image lists, palettes and the element catalogues.
 
 zolvane_add_test(NAME tst_bitmap SOURCES tst_bitmap.cpp LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_imagelist SOURCES tst_imagelist.cpp LIBS zolvane_toolkit)
@@ -11,7 +11,3 @@ add_dependencies(tst_artwork zolvane_images zolvane_levels)
 target_compile_definitions(tst_artwork PRIVATE
   ZOLVANE_CMAKE_COMMAND="${CMAKE_COMMAND}"
   ZOLVANE_ASSETS_DIR="${PROJECT_SOURCE_DIR}/assets")
-
-# The folder routines are plain C++: built from their source, so that the test needs no window.
-zolvane_add_test(NAME tst_levelfolder SOURCES tst_levelfolder.cpp ../src/window/levelfolder.cpp LIBS Qt6::Core)
-target_include_directories(tst_levelfolder PRIVATE ../src/window)

@@ -57,6 +57,36 @@ private slots:
         QCOMPARE(Capture.Shown.size(), 0);
     }
 
+    // With nothing in the history yet, Undo and Redo still split the open drag: Undo takes back what it
+    // painted so far, and the drag goes on painting from where the pointer is.
+    void undoAndRedoSplitTheFirstDrag_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("row");
+        QTest::addColumn<int>("steps");
+        QTest::newRow("undo") << "Ctrl+Z" << "........7.7.7." << 1;
+        QTest::newRow("redo") << "Ctrl+Y" << "7.7.7.7.7.7.7." << 2;
+    }
+    void undoAndRedoSplitTheFirstDrag()
+    {
+        QFETCH(QString, key);
+        QFETCH(QString, row);
+        QFETCH(int, steps);
+        TGameDir Dir;
+        TEditor E(Dir);
+        E.Key("7");
+        E.Press(0, 5);
+        E.MoveTo(3, 5);
+        QVERIFY(E.Action("menUndo")->isEnabled());
+        QVERIFY(E.Action("menRedo")->isEnabled());
+        E.Key(key);
+        E.MoveTo(6, 5);
+        E.Release(6, 5);
+        QCOMPARE(E.Field(), QString::fromStdString(EmptyRows(5) + Row(row.toStdString()) + EmptyRows(4)));
+        QCOMPARE(E.Form.History().count(), steps);
+        QVERIFY(!E.Action("menRedo")->isEnabled());
+    }
+
     void undoAndRedoRepaintTheirCells()
     {
         TGameDir Dir;

@@ -40,11 +40,11 @@ private slots:
     {
         QCOMPARE(CharsRead(BrickCodeOfChar, IsBrickFileChar),
                  (QStringList{"#=10", ".=0", "1=1", "2=2", "3=3", "4=4", "5=5", "6=6", "7=7", "8=8", "9=9"}));
-        QCOMPARE(CodesWritten(BrickCharOf, BrickKindOf),
-                 (QStringList{"0:.:-", "1:1:Brick 1, 1 Hit", "2:2:Brick 2, 1 Hit", "3:3:Brick 3, 1 Hit",
-                              "4:4:Brick 1, 2 Hits", "5:5:Brick 2, 2 Hits", "6:6:Brick 3, 2 Hits",
-                              "7:7:Brick 1, 3 Hits", "8:8:Brick 2, 3 Hits", "9:9:Brick 3, 3 Hits",
-                              "10:#:Brick Fixed", "11:-:-", "12:-:-"}));
+        QCOMPARE(
+            CodesWritten(BrickCharOf, BrickKindOf),
+            (QStringList{"0:.:-", "1:1:Brick 1, 1 Hit", "2:2:Brick 2, 1 Hit", "3:3:Brick 3, 1 Hit",
+                         "4:4:Brick 1, 2 Hits", "5:5:Brick 2, 2 Hits", "6:6:Brick 3, 2 Hits", "7:7:Brick 1, 3 Hits",
+                         "8:8:Brick 2, 3 Hits", "9:9:Brick 3, 3 Hits", "10:#:Brick Fixed", "11:-:-", "12:-:-"}));
     }
 
     void powerUpsByCharacterAndCode()
@@ -60,9 +60,13 @@ private slots:
     void onlyTheOrdinaryBricksBreak()
     {
         QString Breakable;
-        for (int Code = 0; Code <= 12; ++Code)
+        QString Hits;
+        for (int Code = 0; Code <= 12; ++Code) {
             Breakable += IsBreakableBrick(static_cast<std::uint8_t>(Code)) ? 'y' : 'n';
+            Hits += QString::number(BrickHits(static_cast<std::uint8_t>(Code)));
+        }
         QCOMPARE(Breakable, QString("nyyyyyyyyynnn"));
+        QCOMPARE(Hits, QString("0111222333000"));
     }
 };
 

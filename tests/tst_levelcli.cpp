@@ -2,12 +2,15 @@
 // unreadable files; fmt rewriting only what needs it; info's counts; and the argument errors.
 
 #include "filenotes.h"
+#include "infocommand.h"
 #include "levelcli.h"
 #include "levelfile.h"
 #include "levelfiletools.h"
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QImageWriter>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -171,42 +174,92 @@ private slots:
         QVERIFY(IsCanonicalLevelText(ReadBytes(FDir.filePath("short.txt")).toStdString()));
     }
 
-    void infoCountsKindsSymmetryAndTrailer()
+    void infoCountsKindsHitsSymmetryAndTrailer()
     {
-        // Mirrored rows: bricks 1 (4), 4 (2) and fixed (2), power-ups S (2) and W (2); then one brick changed.
+        // Mirrored rows: bricks 1 (4), 4 (2) and fixed (2), power-ups S (2) and W (2); then one brick changed
+        // to a 3-hit one. The fixed bricks add no hits.
         QList<QByteArray> Rows(LevelRows, QByteArray(40, '.'));
         Rows[0] = "1S1." + QByteArray(32, '.') + "1.1S";
         Rows[4] = "#." + QByteArray(36, '.') + "#.";
         Rows[9] = QByteArray(18, '.') + "4W4W" + QByteArray(18, '.');
         Write("mirror.txt", Joined(Rows) + ":\r\nSay \"hi\" \xE9t\xC3\xA9\r\n");
-        Rows[9][18] = '5';
+        Rows[9][18] = '8';
         Write("lopsided.txt", Joined(Rows));
 
         const TRun Text = Run({"info", "@mirror.txt"}, FDir.path());
-        QCOMPARE(Shown(Text),
-                 Shown(TRun{0,
-                            {"bricks: 8, 6 breakable", "  Brick 1, 1 Hit: 4", "  Brick 1, 2 Hits: 2",
-                             "  Brick Fixed: 2", "power-ups: 4", "  PowerUp - Single Shot: 2", "  PowerUp - Wall: 2",
-                             "symmetric: yes", "trailer: \"Say \\\"hi\\\" \uFFFDt\u00e9\""},
-                            {}}));
+        QCOMPARE(
+            Shown(Text),
+            Shown(TRun{0,
+                       {"bricks: 8, 6 breakable", "  Brick 1, 1 Hit: 4", "  Brick 1, 2 Hits: 2", "  Brick Fixed: 2",
+                        "hits to clear: 8", "power-ups: 4", "  PowerUp - Single Shot: 2", "  PowerUp - Wall: 2",
+                        "symmetric: yes", "trailer: \"Say \\\"hi\\\" \uFFFDt\u00e9\"", "problems: none"},
+                       {}}));
 
         std::ostringstream Out, Err;
-        QCOMPARE(InfoLevelFile(FDir.filePath("lopsided.txt").toStdString(), true, Out, Err), 0);
+        const std::string Lopsided = FDir.filePath("lopsided.txt").toStdString();
+        QCOMPARE(InfoLevelFiles({Lopsided}, true, Out, Err), 0);
         QJsonParseError Error{};
         const QJsonObject Json = QJsonDocument::fromJson(QByteArray::fromStdString(Out.str()), &Error).object();
         QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
-        QCOMPARE(Json.keys(), (QStringList{"breakable", "bricks", "powerups", "symmetric", "trailer"}));
+        QCOMPARE(Json.keys(), (QStringList{"breakable", "bricks", "file", "hits", "powerups", "problems", "symmetric",
+                                           "trailer", "unreachable"}));
+        QCOMPARE(Json["file"].toString(), QString::fromStdString(Lopsided));
         QCOMPARE(Json["bricks"].toObject().toVariantMap(),
-                 (QVariantMap{{"Brick 1, 1 Hit", 4}, {"Brick 2, 1 Hit", 0}, {"Brick 3, 1 Hit", 0},
-                              {"Brick 1, 2 Hits", 1}, {"Brick 2, 2 Hits", 1}, {"Brick 3, 2 Hits", 0},
-                              {"Brick 1, 3 Hits", 0}, {"Brick 2, 3 Hits", 0}, {"Brick 3, 3 Hits", 0},
+                 (QVariantMap{{"Brick 1, 1 Hit", 4},
+                              {"Brick 2, 1 Hit", 0},
+                              {"Brick 3, 1 Hit", 0},
+                              {"Brick 1, 2 Hits", 1},
+                              {"Brick 2, 2 Hits", 0},
+                              {"Brick 3, 2 Hits", 0},
+                              {"Brick 1, 3 Hits", 0},
+                              {"Brick 2, 3 Hits", 1},
+                              {"Brick 3, 3 Hits", 0},
                               {"Brick Fixed", 2}}));
         QCOMPARE(Json["powerups"].toObject().toVariantMap(),
-                 (QVariantMap{{"PowerUp - Single Shot", 2}, {"PowerUp - Extra Ball", 0}, {"PowerUp - Lower Speed", 0},
-                              {"PowerUp - Faster Speed", 0}, {"PowerUp - Iron Ball", 0}, {"PowerUp - Wall", 2}}));
+                 (QVariantMap{{"PowerUp - Single Shot", 2},
+                              {"PowerUp - Extra Ball", 0},
+                              {"PowerUp - Lower Speed", 0},
+                              {"PowerUp - Faster Speed", 0},
+                              {"PowerUp - Iron Ball", 0},
+                              {"PowerUp - Wall", 2}}));
         QCOMPARE(Json["breakable"].toInt(-1), 6);
+        QCOMPARE(Json["hits"].toInt(-1), 9);
         QCOMPARE(Json["symmetric"].toVariant(), QVariant(false));
         QCOMPARE(Json["trailer"].toVariant(), QVariant(QString("")));
+    }
+
+    // Several files: a block per file headed by its name, or a JSON array; an unreadable one is named and
+    // the rest still described.
+    void infoDescribesEachOfSeveralFiles()
+    {
+        QList<QByteArray> Rows(LevelRows, QByteArray(40, '.'));
+        Rows[2] = QByteArray(18, '.') + "7.7." + QByteArray(18, '.');
+        Write("two.txt", Joined(Rows));
+        Rows[2] = QByteArray(18, '.') + "#.#." + QByteArray(18, '.');
+        Write("fixed.txt", Joined(Rows));
+
+        const TRun Text = Run({"info", "@two.txt", "@gone.txt", "@fixed.txt"}, FDir.path());
+        QCOMPARE(Shown(Text),
+                 Shown(TRun{2,
+                            {"file: two.txt", "bricks: 2, 2 breakable", "  Brick 1, 3 Hits: 2", "hits to clear: 6",
+                             "power-ups: 0", "symmetric: yes", "trailer: none", "problems: none", "", "file: fixed.txt",
+                             "bricks: 2, 0 breakable", "  Brick Fixed: 2", "hits to clear: 0", "power-ups: 0",
+                             "symmetric: yes", "trailer: none", "problems: 1",
+                             "  nothing to break: the level has no breakable brick"},
+                            {"gone.txt: error: cannot read: No such file or directory"}}));
+
+        const TRun Json = Run({"info", "--json", "@two.txt", "@fixed.txt"}, FDir.path());
+        QJsonParseError Error{};
+        const QJsonArray Array = QJsonDocument::fromJson(Json.Out.join('\n').toUtf8(), &Error).array();
+        QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
+        QStringList Described;
+        for (const QJsonValue& Level : Array)
+            Described << QString("%1: %2 breakable, %3 hits")
+                             .arg(Level["file"].toString().section('/', -1))
+                             .arg(Level["breakable"].toInt(-1))
+                             .arg(Level["hits"].toInt(-1));
+        QCOMPARE(Described, (QStringList{"two.txt: 2 breakable, 6 hits", "fixed.txt: 0 breakable, 0 hits"}));
+        QCOMPARE(Json.Status, 0);
     }
 
     void badArgumentsExitWithTwo_data()
@@ -214,18 +267,17 @@ private slots:
         QTest::addColumn<QStringList>("Args");
         QTest::addColumn<QString>("Message");
         QTest::newRow("nothing") << QStringList{} << "zolvane-level: no command given";
-        QTest::newRow("unknown command") << QStringList{"lint", "a.txt"} << "zolvane-level: unknown command 'lint'";
-        QTest::newRow("check with an option") << QStringList{"check", "--json", "a.txt"}
-                                              << "zolvane-level check: unknown option --json";
+        QTest::newRow("unknown command") << QStringList{"lnit", "a.txt"} << "zolvane-level: unknown command 'lnit'";
+        QTest::newRow("check with an option")
+            << QStringList{"check", "--json", "a.txt"} << "zolvane-level check: unknown option --json";
         QTest::newRow("fmt without files") << QStringList{"fmt", "--check"} << "zolvane-level fmt: no files given";
-        QTest::newRow("fmt flag with a value") << QStringList{"fmt", "--check=yes", "a.txt"}
-                                               << "zolvane-level fmt: option --check takes no value";
-        QTest::newRow("info of two files") << QStringList{"info", "a.txt", "b.txt"}
-                                           << "zolvane-level info: give exactly one file";
-        QTest::newRow("render without output") << QStringList{"render", "a.txt"}
-                                               << "zolvane-level render: no output file given (-o OUT.png)";
-        QTest::newRow("render with -o at the end") << QStringList{"render", "a.txt", "-o"}
-                                                   << "zolvane-level render: option -o needs a value";
+        QTest::newRow("fmt flag with a value")
+            << QStringList{"fmt", "--check=yes", "a.txt"} << "zolvane-level fmt: option --check takes no value";
+        QTest::newRow("info without files") << QStringList{"info", "--json"} << "zolvane-level info: no files given";
+        QTest::newRow("render without output")
+            << QStringList{"render", "a.txt"} << "zolvane-level render: no output given (-o OUT)";
+        QTest::newRow("render with -o at the end")
+            << QStringList{"render", "a.txt", "-o"} << "zolvane-level render: option -o needs a value";
         QTest::newRow("render at scale 0")
             << QStringList{"render", "a.txt", "-o", "a.png", "--scale", "0"}
             << "zolvane-level render: --scale must be a whole number from 1 to 16, not '0'";
@@ -235,6 +287,28 @@ private slots:
         QTest::newRow("render at scale 17")
             << QStringList{"render", "a.txt", "-o", "a.png", "--scale", "17"}
             << "zolvane-level render: --scale must be a whole number from 1 to 16, not '17'";
+        QStringList Writable;
+        for (const QByteArray& Format : QImageWriter::supportedImageFormats())
+            Writable << QString::fromLatin1(Format);
+        const QString Formats = "; formats: " + Writable.join(", ");
+        QTest::newRow("render to an unknown extension")
+            << QStringList{"render", "a.txt", "-o", "a.xyz"}
+            << "zolvane-level render: cannot write 'xyz' pictures (a.xyz)" + Formats;
+        QTest::newRow("render to a name without extension")
+            << QStringList{"render", "a.txt", "-o", "picture"}
+            << "zolvane-level render: picture has no extension to name its format" + Formats;
+        QTest::newRow("render in an unknown format")
+            << QStringList{"render", "a.txt", "b.txt", "-o", "@", "--format=xyz"}
+            << "zolvane-level render: cannot write 'xyz' pictures" + Formats;
+        QTest::newRow("render with a format its output's name denies")
+            << QStringList{"render", "a.txt", "-o", "a.jpg", "--format", "bmp"}
+            << "zolvane-level render: a.jpg names the format jpeg, not bmp";
+        QTest::newRow("render of two files into one file")
+            << QStringList{"render", "a.txt", "b.txt", "-o", "a.png"}
+            << "zolvane-level render: several files are written into a folder, and a.png is not one";
+        QTest::newRow("render of two files of one name")
+            << QStringList{"render", "x/a.txt", "y/a.txt", "-o", "@"}
+            << "zolvane-level render: x/a.txt and y/a.txt would both be written to a.png";
     }
 
     void badArgumentsExitWithTwo()
@@ -254,9 +328,10 @@ private slots:
         QTest::newRow("check") << QStringList{"check", "--help"} << "usage: zolvane-level check FILE...";
         QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"}
                              << "usage: zolvane-level fmt [--check] [--force] FILE...";
-        QTest::newRow("render") << QStringList{"render", "--help"}
-                                << "usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]";
-        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] FILE";
+        QTest::newRow("render")
+            << QStringList{"render", "--help"}
+            << "usage: zolvane-level render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]";
+        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] [--play] FILE...";
     }
 
     void helpForEachCommand()

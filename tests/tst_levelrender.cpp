@@ -3,9 +3,11 @@
 
 #include "elementkinds.h"
 #include "levelcli.h"
+#include "levelfile.h"
 #include "levelfiletools.h"
-#include "levelrender.h"
+#include "fieldpainter.h"
 
+#include <QImageReader>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -75,6 +77,41 @@ QString Mismatches(const QImage& Image, const std::function<QRgb(int, int)>& Wan
     return Wrong.join("; ");
 }
 
+// Runs the tool with "@NAME" arguments taken as files in Dir; returns the exit status and what it said on
+// the error stream, with Dir's path taken out.
+std::pair<int, QString> Run(const QStringList& Args, const QString& Dir)
+{
+    std::vector<std::string> Arguments;
+    for (const QString& Arg : Args)
+        Arguments.push_back((Arg.startsWith('@') ? Dir + "/" + Arg.mid(1) : Arg).toStdString());
+    std::ostringstream Out, Err;
+    const int Status = RunLevelTool(Arguments, ImagesDir().toStdString(), Out, Err);
+    return {Status, QString::fromStdString(Err.str()).replace(Dir + "/", "")};
+}
+
+// A picture file read back as its bytes say, not as its name says: the format found and the pixels.
+std::pair<QByteArray, QImage> ReadBack(const QString& Path)
+{
+    QImageReader Reader(Path);
+    Reader.setDecideFormatFromContent(true);
+    const QByteArray Format = Reader.format();
+    return {Format, Reader.read().convertToFormat(QImage::Format_RGB32)};
+}
+
+// The mean difference of the channels over all pixels, 0 to 255; -1 when the sizes differ.
+double MeanDifference(const QImage& A, const QImage& B)
+{
+    if (A.size() != B.size())
+        return -1;
+    double Sum = 0;
+    for (int Y = 0; Y < A.height(); ++Y)
+        for (int X = 0; X < A.width(); ++X) {
+            const QRgb P = A.pixel(X, Y), Q = B.pixel(X, Y);
+            Sum += std::abs(qRed(P) - qRed(Q)) + std::abs(qGreen(P) - qGreen(Q)) + std::abs(qBlue(P) - qBlue(Q));
+        }
+    return Sum / (3.0 * A.width() * A.height());
+}
+
 } // namespace
 
 class TestLevelRender : public QObject {
@@ -130,6 +167,100 @@ private slots:
         const QImage Written = QImage(Png, "PNG").convertToFormat(QImage::Format_RGB32);
         QCOMPARE(Written.size(), QSize(1240, 380));
         QVERIFY(Written == RenderLevel(Expected, FPictures, 2));
+        // Compressed as PNG usually is: a field of plain cells takes a small part of its raw pixels.
+        const qint64 Bytes = QFileInfo(Png).size();
+        QVERIFY2(Bytes < 1240 * 380 * 3 / 20, qPrintable(QString("%1 bytes").arg(Bytes)));
+    }
+
+    // The output's name picks the format, whatever its case; the file holds that format, with the field's
+    // pixels (a JPEG's within its loss).
+    void renderWritesTheFormatItsNameAsks_data()
+    {
+        QTest::addColumn<QString>("Output");
+        QTest::addColumn<QByteArray>("Format");
+        QTest::addColumn<double>("Loss"); // the mean difference per channel allowed
+        QTest::newRow("png") << "level.png" << QByteArray("png") << 0.0;
+        QTest::newRow("bmp") << "level.bmp" << QByteArray("bmp") << 0.0;
+        QTest::newRow("ppm") << "level.ppm" << QByteArray("ppm") << 0.0;
+        QTest::newRow("jpg") << "level.jpg" << QByteArray("jpeg") << 2.0;
+        QTest::newRow("JPEG in capitals") << "LEVEL.JPEG" << QByteArray("jpeg") << 2.0;
+    }
+    void renderWritesTheFormatItsNameAsks()
+    {
+        QFETCH(QString, Output);
+        QFETCH(QByteArray, Format);
+        QFETCH(double, Loss);
+        QTemporaryDir Dir;
+        const TLevelData Level = SampleLevel();
+        QVERIFY(WriteBytes(Dir.filePath("level.txt"), QByteArray::fromStdString(FormatLevel(Level))));
+        QCOMPARE(Run({"render", "@level.txt", "-o", "@" + Output}, Dir.path()), std::make_pair(0, QString()));
+        const auto [Found, Image] = ReadBack(Dir.filePath(Output));
+        QCOMPARE(Found, Format);
+        const double Difference = MeanDifference(Image, RenderLevel(Level, FPictures, 1));
+        QVERIFY2(Difference >= 0 && Difference <= Loss,
+                 qPrintable(QString("differs by %1 on average").arg(Difference)));
+    }
+
+    // Whatever render refuses, it refuses before writing: the folder keeps only the levels.
+    void refusedOutputsWriteNothing_data()
+    {
+        QTest::addColumn<QStringList>("Args");
+        QTest::newRow("unknown extension") << QStringList{"@one.txt", "-o", "@one.xyz"};
+        QTest::newRow("no extension") << QStringList{"@one.txt", "-o", "@one"};
+        QTest::newRow("format the name denies") << QStringList{"@one.txt", "-o", "@one.png", "--format", "bmp"};
+        QTest::newRow("unknown format for a folder") << QStringList{"@one.txt", "-o", "@", "--format", "tga2"};
+        QTest::newRow("two levels into one file") << QStringList{"@one.txt", "@two.txt", "-o", "@one.png"};
+        QTest::newRow("two levels of one name") << QStringList{"@one.txt", "@sub/one.txt", "-o", "@"};
+    }
+    void refusedOutputsWriteNothing()
+    {
+        QFETCH(QStringList, Args);
+        QTemporaryDir Dir;
+        QVERIFY(QDir(Dir.path()).mkdir("sub"));
+        for (const char* Name : {"one.txt", "two.txt", "sub/one.txt"})
+            QVERIFY(WriteBytes(Dir.filePath(Name), Joined(BrickRows())));
+        const QStringList Before = Snapshot(Dir.path());
+        const auto [Status, Said] = Run(QStringList{"render"} + Args, Dir.path());
+        QCOMPARE(Status, 2);
+        QVERIFY2(Said.startsWith("zolvane-level render: "), qPrintable(Said));
+        QCOMPARE(Snapshot(Dir.path()), Before);
+    }
+
+    // Into a folder, each picture is named after its level with the format's extension (png unless
+    // --format says otherwise); a level that cannot be read is named and the others are still drawn.
+    void severalLevelsGoIntoAFolder_data()
+    {
+        QTest::addColumn<QStringList>("Args");
+        QTest::addColumn<QStringList>("Written");
+        QTest::addColumn<QString>("Said");
+        QTest::addColumn<int>("Status");
+        QTest::newRow("several as bmp, one missing")
+            << QStringList{"@a.txt", "@gone.txt", "@b.level.txt", "-o", "@out", "--format", "BMP"}
+            << QStringList{"a.bmp", "b.level.bmp"} << "gone.txt: error: cannot read: No such file or directory\n"
+            << 2;
+        QTest::newRow("one into a folder, png by default")
+            << QStringList{"@a.txt", "-o", "@out/"} << QStringList{"a.png"} << "" << 0;
+    }
+    void severalLevelsGoIntoAFolder()
+    {
+        QFETCH(QStringList, Args);
+        QFETCH(QStringList, Written);
+        QFETCH(QString, Said);
+        QFETCH(int, Status);
+        QTemporaryDir Dir;
+        QVERIFY(QDir(Dir.path()).mkdir("out"));
+        TLevelData A = SampleLevel();
+        TLevelData B = SampleLevel();
+        B.Cells[3][3] = {7, 6};
+        QVERIFY(WriteBytes(Dir.filePath("a.txt"), QByteArray::fromStdString(FormatLevel(A))));
+        QVERIFY(WriteBytes(Dir.filePath("b.level.txt"), QByteArray::fromStdString(FormatLevel(B))));
+        QCOMPARE(Run(QStringList{"render"} + Args, Dir.path()), std::make_pair(Status, Said));
+        QCOMPARE(Listing(Dir.filePath("out")), Written);
+        for (const QString& Name : Written) {
+            const auto [Found, Image] = ReadBack(Dir.filePath("out/" + Name));
+            QCOMPARE(Found, Name.section('.', -1).toLatin1());
+            QVERIFY(Image == RenderLevel(Name.startsWith('a') ? A : B, FPictures, 1));
+        }
     }
 
     void missingPicturesAreNamed()

@@ -42,12 +42,12 @@ TCellPositions Cells(std::initializer_list<std::pair<int, int>> List)
     return Result;
 }
 
-QString Changes(const TPaintedCells& List)
+QString Changes(const std::vector<TCellChange>& List)
 {
     QStringList Lines;
-    for (const TPaintedCell& Change : List)
+    for (const TCellChange& Change : List)
         Lines << QString("%1,%2: %3%4 > %5%6")
-                     .arg(Change.Column)
+                     .arg(Change.Col)
                      .arg(Change.Row)
                      .arg(BrickChars[Change.Before.Brick])
                      .arg(PowerUpChars[Change.Before.PowerUp])

@@ -3,6 +3,8 @@
 # Sourced by run.sh and test.sh.
 zolvane_packages=(cmake g++ make qt6-base-dev qt6-qpa-plugins libqt6test6 xvfb xauth fonts-liberation googletest
   g++-mingw-w64-x86-64-posix wine64)
+# the merge driver's and the diff textconv's test runs a real git
+zolvane_packages+=(git)
 # the validators of the installed desktop entry and AppStream metainfo
 zolvane_packages+=(desktop-file-utils appstream)
 

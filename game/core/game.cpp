@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "elementkinds.h"
 #include "gamerandom.h"
 #include "gamerules.h"
 
@@ -55,9 +56,7 @@ TGame::TGame(const TLevelData& Level, std::uint64_t Seed)
 
 int TGame::HitsForBrick(int Code)
 {
-    if (Code < 1 || Code > 9)
-        return 0;
-    return (Code - 1) / 3 + 1;
+    return Code >= 0 && Code <= 255 ? BrickHits(static_cast<std::uint8_t>(Code)) : 0;
 }
 
 TGameRect TGame::BrickRect(int Column, int Row)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fieldgeometry.h"
 #include "leveldata.h"
 
 // The fixed numbers of the stand-in game. Lengths are in field pixels, times in steps of the fixed clock.
@@ -9,10 +10,10 @@ constexpr int StepsPerSecond = 120;
 constexpr double StepSeconds = 1.0 / StepsPerSecond;
 
 // Bricks are the editor's 15x9 pictures drawn doubled, on the editor grid's pitch with its 1-pixel gaps.
-constexpr double BrickWidth = 30;
-constexpr double BrickHeight = 18;
-constexpr double CellPitchX = BrickWidth + 1;
-constexpr double CellPitchY = BrickHeight + 1;
+constexpr double BrickWidth = FieldCellWidth;
+constexpr double BrickHeight = FieldCellHeight;
+constexpr double CellPitchX = FieldPitchX;
+constexpr double CellPitchY = FieldPitchY;
 constexpr double BricksLeft = 1;
 constexpr double BricksTop = 38; // room above the top row so a ball can get behind the bricks
 

@@ -42,3 +42,10 @@ constexpr bool IsBreakableBrick(std::uint8_t Code)
 {
     return Code >= 1 && Code < FixedBrickCode;
 }
+
+// Hits an ordinary brick takes before it breaks: the names' "1 Hit" to "3 Hits", three colours each. 0 for
+// the fixed brick and for codes no brick has.
+constexpr int BrickHits(std::uint8_t Code)
+{
+    return IsBreakableBrick(Code) ? (Code - 1) / 3 + 1 : 0;
+}

@@ -12,19 +12,21 @@ void ParseLevelText(std::string_view Text, TLevelData& Level)
     ReadLevelLines(Reader, Level, nullptr);
 }
 
+void AppendCellChars(std::string& Text, const TLevelCell& Cell)
+{
+    if (const char Ch = BrickCharOf(Cell.Brick))
+        Text += Ch;
+    if (const char Ch = PowerUpCharOf(Cell.PowerUp))
+        Text += Ch;
+}
+
 std::string FormatLevel(const TLevelData& Level)
 {
     std::string Text;
     Text.reserve(LevelRows * (2 * LevelColumns + 2) + 5 + Level.TrailerText.size());
     for (int Row = 0; Row < LevelRows; ++Row) {
-        for (int Column = 0; Column < LevelColumns; ++Column) {
-            const TLevelCell& Cell = Level.Cells[Column][Row];
-            // A code no kind has writes nothing, so the row comes out short rather than wrong.
-            if (const char Ch = BrickCharOf(Cell.Brick))
-                Text += Ch;
-            if (const char Ch = PowerUpCharOf(Cell.PowerUp))
-                Text += Ch;
-        }
+        for (int Column = 0; Column < LevelColumns; ++Column)
+            AppendCellChars(Text, Level.Cells[Column][Row]);
         Text += "\r\n";
     }
     if (!Level.TrailerText.empty()) {

@@ -13,3 +13,7 @@ void ParseLevelText(std::string_view Text, TLevelData& Level);
 
 // The bytes SaveLevel writes for Level.
 std::string FormatLevel(const TLevelData& Level);
+
+// Appends the two characters a level file holds for Cell, brick then power-up. A code no kind has writes
+// nothing, so a row comes out short rather than wrong.
+void AppendCellChars(std::string& Text, const TLevelCell& Cell);

@@ -1,5 +1,6 @@
 #include "safefile.h"
 
+#include "folderentries.h"
 #include "inouterror.h"
 #include "tempfiles.h"
 
@@ -32,7 +33,6 @@ constexpr int LinkHopLimit = 40;
 constexpr unsigned TempNameAttempts = 100;
 
 TBeforeCreateHook BeforeCreate;
-TFolderSyncHook FolderSync;
 TWriterStepHook WriterStepHook;
 
 } // namespace
@@ -40,11 +40,6 @@ TWriterStepHook WriterStepHook;
 void SetBeforeCreateHook(TBeforeCreateHook Hook)
 {
     BeforeCreate = std::move(Hook);
-}
-
-void SetFolderSyncHook(TFolderSyncHook Hook)
-{
-    FolderSync = std::move(Hook);
 }
 
 void SetWriterStepHook(TWriterStepHook Hook)
@@ -182,13 +177,8 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     WriterStep("written", Path);
     if (BeforeCreate)
         BeforeCreate(Path);
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on any existing name, a folder's too.
-    if (!MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_WRITE_THROUGH)) {
-        DWORD Error = GetLastError();
-        if (Error == ERROR_ALREADY_EXISTS || Error == ERROR_FILE_EXISTS)
-            return false;
-        ThrowError(Error);
-    }
+    if (!RenameExclusively(Temp.Path(), Path))
+        return false;
     Temp.Keep();
     WriterStep("renamed", Path);
     return true;
@@ -234,35 +224,9 @@ std::string ResolveLinks(const std::string& Path)
         std::string Link(Target.data(), static_cast<std::size_t>(Length));
         if (Link.empty())
             return Current;
-        Current = Link.front() == '/' ? Link : Current.substr(0, FolderEnd(Current)) + Link;
+        Current = Link.front() == '/' ? Link : Current.substr(0, NameStartOf(Current)) + Link;
     }
     throw EInOutError(ELOOP);
-}
-
-// A rename or a new link changes the folder, not the file: fsync on the file makes its bytes durable but
-// not the entry that names them, so after a power cut the folder could still hold the old entry, or none.
-// Syncing the folder makes the new name durable before the save reports success.
-void SyncFolderOf(const std::string& Target)
-{
-    const std::string Folder = FolderOf(Target);
-    int Error = FolderSync ? FolderSync(Folder) : 0;
-    if (Error == 0) {
-        int Fd = OpenRetrying(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (Fd < 0) {
-            // A folder one may write but not read cannot be opened to sync; the new entry is in place and as
-            // durable as the file system makes it by itself, and a save there must not fail for it.
-            if (errno == EACCES || errno == EPERM)
-                return;
-            ThrowErrno(errno, Target);
-        }
-        // A file system that cannot sync a folder says EINVAL; there is nothing more to make durable there.
-        if (fsync(Fd) != 0 && errno != EINVAL)
-            Error = errno;
-        if (int CloseError = CloseReporting(Fd); Error == 0)
-            Error = CloseError;
-    }
-    if (Error != 0)
-        ThrowErrno(Error, Target);
 }
 
 // The temporary file beside the target, written in full and synced, and unlinked again unless Keep is
@@ -332,30 +296,6 @@ private:
     bool FArmed = false;
 };
 
-// Claims Path for the finished temporary file, only if the name is free. False when it is taken.
-bool ClaimName(const std::string& TempPath, const std::string& Path)
-{
-#ifdef RENAME_NOREPLACE
-    if (renameat2(AT_FDCWD, TempPath.c_str(), AT_FDCWD, Path.c_str(), RENAME_NOREPLACE) == 0)
-        return true;
-    // Older kernels and some file systems do not know the flag; a hard link claims the name as surely.
-    if (errno != EINVAL && errno != ENOSYS) {
-        if (errno == EEXIST)
-            return false;
-        ThrowErrno(errno, Path);
-    }
-#endif
-    // link never follows or replaces what is at the new name, even a dangling link.
-    if (::link(TempPath.c_str(), Path.c_str()) != 0) {
-        if (errno == EEXIST)
-            return false;
-        ThrowErrno(errno, Path);
-    }
-    // The level is in place under its name; a temporary name left behind is untidy, not a failed save.
-    (void)::unlink(TempPath.c_str());
-    return true;
-}
-
 // The new file is written beside the old one and renamed over it, so a failure at any point leaves the
 // old file as it was. Without FollowLinks a link at Path is a name like any other: the rename replaces
 // the link itself, and the new file takes no owner or permissions from whatever it pointed to.
@@ -412,7 +352,7 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     WriterStep("written", Path);
     if (BeforeCreate)
         BeforeCreate(Path);
-    if (!ClaimName(Temp.Path(), Path))
+    if (!RenameExclusively(Temp.Path(), Path))
         return false;
     Temp.Keep();
     WriterStep("renamed", Path);

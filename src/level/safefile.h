@@ -4,6 +4,8 @@
 // bounded chunks, and the identity of a file on disk, so that the editor can tell when someone else
 // replaced a level it has open.
 
+#include "folderentries.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -74,11 +76,6 @@ private:
 // the last moment.
 using TBeforeCreateHook = std::function<void(const std::string& Path)>;
 void SetBeforeCreateHook(TBeforeCreateHook Hook);
-
-// Called with the folder about to be synced after a file in it was replaced or created; returning an errno
-// other than 0 makes the sync fail with it instead of running.
-using TFolderSyncHook = std::function<int(const std::string& Folder)>;
-void SetFolderSyncHook(TFolderSyncHook Hook);
 
 // Called by every writer at each step it takes, with the step's name and the path it works on, so that a
 // test can hold one writer between two steps while another runs. The steps, in order: "waiting" (the

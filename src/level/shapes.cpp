@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <utility>
 
 namespace {
@@ -98,7 +99,8 @@ TShapePaint PaintCells(TLevelCells& Cells, const TCellPositions& Positions, cons
         Cell = Result.Cell;
         Paint.Touched = Paint.Touched || Result.Changed;
         if (!(Cell == Before))
-            Paint.Changes.push_back({At.Column, At.Row, Before, Cell});
+            Paint.Changes.push_back(
+                {static_cast<std::uint8_t>(At.Column), static_cast<std::uint8_t>(At.Row), Before, Cell});
     }
     return Paint;
 }

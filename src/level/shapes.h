@@ -2,6 +2,7 @@
 
 // The cells a shape covers, and painting a set of cells with a per-cell rule.
 
+#include "celldiff.h"
 #include "leveldata.h"
 #include "paintrule.h"
 
@@ -18,20 +19,8 @@ struct TCellPos {
 
 using TCellPositions = std::vector<TCellPos>;
 
-// One cell whose value a paint changed.
-struct TPaintedCell {
-    int Column = 0;
-    int Row = 0;
-    TLevelCell Before;
-    TLevelCell After;
-
-    friend bool operator==(const TPaintedCell&, const TPaintedCell&) = default;
-};
-
-using TPaintedCells = std::vector<TPaintedCell>;
-
 struct TShapePaint {
-    TPaintedCells Changes;
+    std::vector<TCellChange> Changes;
     // Whether the rule touched any cell, changing its value or not: the level then counts as changed.
     bool Touched = false;
 };

@@ -1,5 +1,7 @@
 #include "tempfiles.h"
 
+#include "folderentries.h"
+
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
@@ -19,21 +21,9 @@ bool IsDigits(const std::string& Text)
 
 } // namespace
 
-std::string::size_type FolderEnd(const std::string& Path)
-{
-    std::string::size_type Slash = Path.find_last_of(
-#ifdef _WIN32
-        "/\\:"
-#else
-        "/"
-#endif
-    );
-    return Slash == std::string::npos ? 0 : Slash + 1;
-}
-
 std::string FolderOf(const std::string& Path)
 {
-    const std::string::size_type End = FolderEnd(Path);
+    const std::string::size_type End = NameStartOf(Path);
     if (End == 0)
         return ".";
     // The separator stays where it is all there is ("/", "C:").
@@ -44,7 +34,7 @@ std::string FolderOf(const std::string& Path)
 std::string TempNameFor(const std::string& Target, unsigned Attempt, unsigned long Process)
 {
     static std::atomic<unsigned> Counter{0};
-    std::string::size_type Base = FolderEnd(Target);
+    std::string::size_type Base = NameStartOf(Target);
     auto Stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
     std::string Suffix = std::to_string(Process) + "-" + std::to_string(Counter++) + "-" +
         std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);

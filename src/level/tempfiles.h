@@ -1,13 +1,10 @@
 #pragma once
 
-// The safe file layer's temporary files: how they are named, where a path's folder ends, and the tidying
-// of those that killed saves left behind.
+// The safe file layer's temporary files: how they are named, the folder they go in, and the tidying of
+// those that killed saves left behind.
 
 #include <chrono>
 #include <string>
-
-// Where the folder part of Path ends: 0 for a bare name, else one past the last separator.
-std::string::size_type FolderEnd(const std::string& Path);
 
 // The folder Path names its file in: "." for a bare name, "/" for a file in the root.
 std::string FolderOf(const std::string& Path);

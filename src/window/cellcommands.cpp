@@ -1,18 +1,18 @@
 #include "cellcommands.h"
 
-#include "drawgrid.h"
+#include "leveldocument.h"
 
-TCellEditCommand::TCellEditCommand(const QString& Text, TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff)
-    : QUndoCommand(Text), FLevel(Level), FGrid(Grid), FDiff(std::move(Diff))
+TCellEditCommand::TCellEditCommand(const QString& Text, TLevelDocument& Document, TCellDiff Diff) :
+    QUndoCommand(Text),
+    FDocument(Document),
+    FDiff(std::move(Diff))
 {
 }
 
 void TCellEditCommand::undo()
 {
-    FDiff.ApplyBefore(FLevel.Cells);
-    FLevel.Changed = 1;
+    FDocument.Restore(FDiff, false);
     FDone = false;
-    Repaint();
 }
 
 void TCellEditCommand::redo()
@@ -20,19 +20,6 @@ void TCellEditCommand::redo()
     // QUndoStack::push calls redo at once, for an edit that is already in the level.
     if (FDone)
         return;
-    FDiff.ApplyAfter(FLevel.Cells);
-    FLevel.Changed = 1;
+    FDocument.Restore(FDiff, true);
     FDone = true;
-    Repaint();
-}
-
-void TCellEditCommand::Repaint() const
-{
-    if (!FGrid)
-        return;
-    QList<QPoint> Cells;
-    Cells.reserve(static_cast<qsizetype>(FDiff.Changes().size()));
-    for (const TCellChange& C : FDiff.Changes())
-        Cells.append(QPoint(C.Col, C.Row));
-    FGrid->InvalidateCells(Cells);
 }

@@ -4,15 +4,15 @@
 
 #include <QUndoCommand>
 
-class TDrawGrid;
+class TLevelDocument;
 
 // One step of the editor's history: the cells an edit changed. Undo and redo write the cells back into the
-// level, mark it changed and repaint just those cells. Text names the step in the Edit menu.
+// document, which marks the level changed and tells who shows it. Text names the step in the Edit menu.
 class TCellEditCommand : public QUndoCommand {
 public:
-    // The edit has already been made in Level; the push onto the history does not make it again. Grid
-    // shows Level and outlives the command.
-    TCellEditCommand(const QString& Text, TLevelData& Level, TDrawGrid* Grid, TCellDiff Diff);
+    // The edit has already been made in the document; the push onto the history does not make it again.
+    // The document owns the history, so it outlives the command.
+    TCellEditCommand(const QString& Text, TLevelDocument& Document, TCellDiff Diff);
 
     void undo() override;
     void redo() override;
@@ -20,10 +20,7 @@ public:
     const TCellDiff& Diff() const { return FDiff; }
 
 private:
-    void Repaint() const;
-
-    TLevelData& FLevel;
-    TDrawGrid* FGrid;
+    TLevelDocument& FDocument;
     TCellDiff FDiff;
     bool FDone = true;
 };

@@ -1,26 +1,25 @@
 #pragma once
 
 #include "application.h"
-#include "celldiff.h"
+#include "catalogue.h"
 #include "drawgrid.h"
+#include "fieldgeometry.h"
+#include "fieldpainter.h"
+#include "fieldtools.h"
 #include "imagelist.h"
-#include "safefile.h"
-#include "shapes.h"
+#include "leveldocument.h"
+#include "levellist.h"
+#include "statusline.h"
 #include "uZolvane.h"
 
 #include <QMainWindow>
-#include <QUndoStack>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <utility>
 
-class QAction;
 class QToolButton;
-class QKeySequence;
-class QLabel;
 class QListWidgetItem;
 class TLevelListView;
 class TPaletteToolBar;
@@ -28,7 +27,8 @@ namespace Ui {
 class TMainForm;
 }
 
-// The editor's one window: the level list, the field grid, the two palettes and the level commands.
+// The editor's one window: the level list, the field grid, the two palettes and the level commands. It
+// wires the parts: the document holds the level, the tools paint it, the status line describes it.
 class TMainForm : public QMainWindow {
     Q_OBJECT
 public:
@@ -38,7 +38,7 @@ public:
     explicit TMainForm(const QString& GameDir = QString(), QWidget* Parent = nullptr);
     ~TMainForm() override;
 
-    const TLevelData& Level() const { return FLevel; }
+    const TLevelData& Level() const { return FDocument.Level(); }
     std::uint8_t SelectedBrick() const { return FSelectedBrick; }
     std::uint8_t SelectedPowerUp() const { return FSelectedPowerUp; }
     const TBrickList& Bricks() const { return *FBricks; }
@@ -46,7 +46,9 @@ public:
     // The game's directory, ending with a path separator.
     const std::string& GameDir() const { return FGameDir; }
     // The edits that Undo and Redo step through.
-    const QUndoStack& History() const { return FHistory; }
+    const QUndoStack& History() const { return FDocument.History(); }
+    TLevelDocument& Document() { return FDocument; }
+    TStatusLine& StatusLine() { return *FStatusLine; }
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -89,78 +91,51 @@ private:
     // is swallowed, and nothing crosses Qt's event dispatch.
     template <class... TArgs> auto Guarded(void (TMainForm::*Handler)(TArgs...))
     {
-        return [this, Handler](TArgs... Args) {
-            RunHandler([&] { (this->*Handler)(std::forward<TArgs>(Args)...); });
-        };
+        return [this, Handler](TArgs... Args) { RunHandler([&] { (this->*Handler)(std::forward<TArgs>(Args)...); }); };
     }
 
-    void ReleaseToolBarButtons(TPaletteToolBar* ToolBar);
+    void ConnectControls();
+    void ConnectDocument();
+    void CreateShortcuts();
+    void LoadToolImages();
     void LoadLevelByName(const std::string& Name);
     bool QuerySaveChanges();
-    template <class TItem> void PaletteClick(TPaletteToolBar* ToolBar, std::uint8_t& Selected, QObject* Sender);
-    template <class TItem> void ClickPaletteButton(TPaletteToolBar* ToolBar, std::uint8_t Code);
-    void CreateShortcuts();
-    QAction* AddKeyAction(const char* Name, const QString& Text, const QKeySequence& Key, std::function<void()> Handler);
-    enum class TShape { Cell, Rectangle, Fill };
-    TShape CurrentShape() const;
-    TPaintTool CurrentTool() const;
+    void SaveCurrentLevel();
+    void ShowLevelName();
     void PressShapeButton(QToolButton* Button);
-    void PaintShape(TCellPositions Cells, TShape Shape, bool Mirrored);
-    void MoveRectangleCorner(TCellPos Corner);
-    QRect RectangleOutline() const;
+    TFieldTool& CurrentShapeTool();
+    TPaintTool CurrentTool() const;
+    TCellRule CurrentRule() const;
+    QString CellStepName() const;
     QRect MirrorLine() const;
     TCellPos PointedCell() const;
-    template <class TItem> void ChooseInPalette(TPaletteToolBar* ToolBar, std::uint8_t& Selected, std::uint8_t Code);
-    void CommitStep();
-    void ClearHistory();
+    void CellsChanged(const QList<QPoint>& Cells);
     void ShowCellStatus();
     void ShowCounts();
-    void ShowFileNotes(const std::string& Name, const std::string& Path);
-    void ClearFileNotes();
-    void SaveCurrentLevel();
-    void ConfirmOverwrite();
-    void SaveUnderNewName();
-    void RememberFileIdentity();
-    void ShowLevelName();
-    void LoadToolImages();
-    void ListLevels();
-    void SelectEditedLevelInList();
 
     std::unique_ptr<Ui::TMainForm> ui;
-    // The smallest pictures the palettes take.
-    static constexpr int BrickImageWidth = 15, BrickImageHeight = 9;
-    static constexpr int PowerUpImageWidth = 23, PowerUpImageHeight = 11;
     TImageList ilBricks{BrickImageWidth, BrickImageHeight};
     TImageList ilPowerUps{PowerUpImageWidth, PowerUpImageHeight};
     std::string FGameDir;
     bool FPlaced = false;
 
-    TLevelData FLevel;
-    // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
-    TFileIdentity FFileIdentity;
+    TLevelDocument FDocument;
     std::unique_ptr<TBrickList> FBricks;
     std::unique_ptr<TPowerUpList> FPowerUps;
+    // The catalogues' pictures as the field painter takes them.
+    TFieldPictures FPictures;
     std::uint8_t FSelectedBrick = 0;
     std::uint8_t FSelectedPowerUp = 0;
 
-    // The history, and the step being made: the cells the open stroke has changed so far.
-    QUndoStack FHistory;
-    TCellDiff FStep;
-    bool FStepOpen = false;
-    bool FStepErases = false;
-    TShape FStepShape = TShape::Cell;
+    // The shapes' tools, and the one the open pointer stroke uses: chosen by its first selection.
+    std::unique_ptr<TToolContext> FToolContext;
+    std::unique_ptr<TCellTool> FCellTool;
+    std::unique_ptr<TRectangleTool> FRectangleTool;
+    std::unique_ptr<TFillTool> FFillTool;
+    TFieldTool* FStrokeTool = nullptr;
 
-    // The open pointer stroke's shape, fixed by its first selection; and the rectangle it is dragging out,
-    // from the pressed corner to the one the pointer moves.
-    bool FStrokePressed = false;
-    TShape FStrokeShape = TShape::Cell;
-    bool FDraggingRectangle = false;
-    TCellPos FCorner;
-    TCellPos FOtherCorner;
-
-    QLabel* labCell = nullptr;
-    QLabel* labCounts = nullptr;
+    std::unique_ptr<TLevelList> FLevelList;
+    TStatusLine* FStatusLine = nullptr;
     int FHoverCol = -1;
     int FHoverRow = -1;
-    bool FShowingFileNotes = false;
 };

@@ -84,9 +84,29 @@ inline std::vector<std::string> Listing(const fs::path& Folder)
     return Names;
 }
 
+// Every entry of a folder with what it holds, so that a failure shows the whole folder: a file's bytes
+// (a NUL shown as "|"), a link's target, "/" after a folder.
+inline std::vector<std::string> Snapshot(const fs::path& Folder)
+{
+    std::vector<std::string> Entries;
+    for (const std::string& Name : Listing(Folder)) {
+        const fs::path Path = Folder / Name;
+        const fs::file_status Status = fs::symlink_status(Path);
+        if (fs::is_symlink(Status)) {
+            Entries.push_back(Name + " -> " + fs::read_symlink(Path).string());
+        } else if (fs::is_directory(Status)) {
+            Entries.push_back(Name + "/");
+        } else {
+            std::string Bytes = ReadBytes(Path.string());
+            std::replace(Bytes.begin(), Bytes.end(), '\0', '|');
+            Entries.push_back(Name + ": " + Bytes);
+        }
+    }
+    return Entries;
+}
+
 // "code text" of the EInOutError that Call throws, or what it did instead.
-template <typename TCall>
-std::string FailureOf(TCall Call)
+template <typename TCall> std::string FailureOf(TCall Call)
 {
     try {
         Call();

@@ -1,18 +1,14 @@
 #include "levelcli.h"
 
-#include "elementkinds.h"
 #include "filenotes.h"
-#include "jsontext.h"
+#include "gitcommands.h"
+#include "infocommand.h"
 #include "levelfile.h"
-#include "levelrender.h"
-#include "safefile.h"
-
-#include <QBuffer>
-#include <QByteArray>
+#include "playcommands.h"
+#include "rendercommand.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <map>
@@ -32,9 +28,20 @@ Commands:
   check FILE...            report, per file, what the editor reads differently from what the file says
   fmt [--check] [--force] FILE...
                            rewrite files that are not in the form the editor saves
-  render FILE -o OUT.png [--scale N] [--images DIR]
-                           draw the field as the editor's grid shows it
-  info [--json] FILE       count bricks and power-ups; tell symmetry and the trailer text
+  render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]
+                           draw the field as the editor's grid shows it, as PNG, BMP, JPEG...
+  info [--json] [--play] FILE...
+                           count bricks, power-ups and the hits to clear; tell symmetry, the trailer and
+                           the problems
+  lint FILE...             report bricks no ball can reach and power-ups that are never released
+  play FILE [--seconds N] [--seed S]
+                           play the level with a paddle that never misses; say whether it is cleared
+  show FILE                the level as text, one line per cell, for people and for 'git diff'
+  diff OLD NEW [--png OUT.png]
+                           the cells that differ; exit 1 when any does
+  merge BASE OURS THEIRS [--name PATH]
+                           git's merge driver: merge cell by cell into OURS; exit 1 on a conflict
+  git-setup                register merge and diff with git and add the .gitattributes line
 
 Run 'zolvane-level <command> --help' for one command.
 Exit status: 0 all well, 1 some file is not in canonical form, 2 bad arguments or a file that cannot be
@@ -63,31 +70,9 @@ Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be
 not look like a level.
 )";
 
-const char* const RenderHelp = R"(usage: zolvane-level render FILE -o OUT.png [--scale N] [--images DIR]
-
-Draws the field as the editor's grid shows it, without focus frame or highlight: 620 x 190 pixels, each
-cell 30 x 18 with a silver line right of and below it.
-  -o, --output OUT.png   the PNG to write
-  --scale N              make every pixel N x N (1 to 16; default 1)
-  --images DIR           the element pictures (default: editor/images beside this program)
-)";
-
-const char* const InfoHelp = R"(usage: zolvane-level info [--json] FILE
-
-Counts the bricks per kind and the power-ups per kind, the breakable bricks (all but the fixed one), tells
-whether the level is left-right symmetric, and shows the trailer text.
-  --json   print a JSON object with the keys bricks, powerups, breakable, symmetric, trailer
-)";
-
 struct TOptions {
     std::vector<std::string> Flags; // options without a value
     std::vector<std::string> Valued; // options with one, given as "--name VALUE" or "--name=VALUE"
-};
-
-struct TParsed {
-    std::vector<std::string> Positional;
-    std::set<std::string> Flags;
-    std::map<std::string, std::string> Values;
 };
 
 // Fills Parsed from Args; returns an error text, empty when the arguments are well formed. "--" ends the
@@ -128,13 +113,6 @@ std::string ParseArguments(const std::vector<std::string>& Args, const TOptions&
     return {};
 }
 
-int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message)
-{
-    const std::string Who = Command.empty() ? ToolName : std::string(ToolName) + " " + Command;
-    Err << Who << ": " << Message << "\nTry '" << Who << " --help'.\n";
-    return ExitTrouble;
-}
-
 bool WantsHelp(const std::vector<std::string>& Args)
 {
     for (const std::string& Arg : Args) {
@@ -146,13 +124,29 @@ bool WantsHelp(const std::vector<std::string>& Args)
     return false;
 }
 
-std::optional<int> ParseScale(const std::string& Text)
+// The commands for levels under git, through the same parser.
+int RunGitTool(const TGitCommand& Git, const std::vector<std::string>& Args, const std::string& DefaultImagesDir,
+               std::ostream& Out, std::ostream& Err)
 {
-    int Scale = 0;
-    const auto [End, Error] = std::from_chars(Text.data(), Text.data() + Text.size(), Scale);
-    if (Error != std::errc() || End != Text.data() + Text.size() || Scale < 1 || Scale > RenderMaxScale)
-        return std::nullopt;
-    return Scale;
+    if (WantsHelp(Args)) {
+        Out << Git.Help;
+        return ExitOk;
+    }
+    TParsed Parsed;
+    if (const std::string Error = ParseArguments(Args, {{}, Git.Valued}, Parsed); !Error.empty())
+        return UsageError(Err, Git.Name, Error);
+    if (Parsed.Positional.size() != Git.Files)
+        return UsageError(Err, Git.Name, Git.FilesError);
+    return RunGitCommand(Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
+}
+
+} // namespace
+
+int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message)
+{
+    const std::string Who = Command.empty() ? ToolName : std::string(ToolName) + " " + Command;
+    Err << Who << ": " << Message << "\nTry '" << Who << " --help'.\n";
+    return ExitTrouble;
 }
 
 bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
@@ -167,19 +161,6 @@ bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
     }
     return true;
 }
-
-std::string JsonCounts(const std::vector<std::pair<std::string, int>>& Counts)
-{
-    std::string Json = "{";
-    const char* Separator = "\n";
-    for (const auto& [Name, Count] : Counts) {
-        Json += Separator + std::string("    ") + JsonString(Name) + ": " + std::to_string(Count);
-        Separator = ",\n";
-    }
-    return Json + "\n  }";
-}
-
-} // namespace
 
 std::string UnreadableReason(const std::string& Path)
 {
@@ -233,98 +214,6 @@ std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& 
     return Bytes;
 }
 
-int RenderLevelFile(const std::string& File, const std::string& Output, int Scale, const std::string& ImagesDir,
-                    std::ostream& Err)
-{
-    TLevelData Level;
-    if (!ReadLevel(File, Level, Err))
-        return ExitTrouble;
-    TFieldPictures Pictures;
-    try {
-        Pictures = LoadFieldPictures(ImagesDir);
-    } catch (const std::exception& Failure) {
-        Err << ToolName << " render: " << Failure.what() << '\n';
-        return ExitTrouble;
-    }
-    QByteArray Png;
-    QBuffer Buffer(&Png);
-    Buffer.open(QIODevice::WriteOnly);
-    if (!RenderLevel(Level, Pictures, Scale).save(&Buffer, "PNG")) {
-        Err << ToolName << " render: cannot encode PNG\n";
-        return ExitTrouble;
-    }
-    try {
-        ReplaceFileContents(Output, Png.toStdString());
-    } catch (const std::exception& Failure) {
-        Err << Output << ": error: cannot write: " << Failure.what() << '\n';
-        return ExitTrouble;
-    }
-    return ExitOk;
-}
-
-TLevelInfo DescribeLevel(const TLevelData& Level)
-{
-    TLevelInfo Info;
-    std::map<std::uint8_t, int> Bricks;
-    std::map<std::uint8_t, int> PowerUps;
-    Info.Symmetric = true;
-    for (int Column = 0; Column < LevelColumns; ++Column)
-        for (int Row = 0; Row < LevelRows; ++Row) {
-            const TLevelCell& Cell = Level.Cells[Column][Row];
-            if (BrickKindOf(Cell.Brick)) {
-                ++Bricks[Cell.Brick];
-                ++Info.BrickCount;
-                Info.Breakable += IsBreakableBrick(Cell.Brick) ? 1 : 0;
-            }
-            if (PowerUpKindOf(Cell.PowerUp)) {
-                ++PowerUps[Cell.PowerUp];
-                ++Info.PowerUpCount;
-            }
-            if (!(Cell == Level.Cells[LevelColumns - 1 - Column][Row]))
-                Info.Symmetric = false;
-        }
-    for (const TCatalogueEntry& Kind : BrickKinds())
-        Info.Bricks.emplace_back(Kind.Name, Bricks[Kind.Id]);
-    for (const TCatalogueEntry& Kind : PowerUpKinds())
-        Info.PowerUps.emplace_back(Kind.Name, PowerUps[Kind.Id]);
-    Info.Trailer = Level.TrailerText;
-    return Info;
-}
-
-std::string InfoText(const TLevelInfo& Info)
-{
-    std::string Text =
-        "bricks: " + std::to_string(Info.BrickCount) + ", " + std::to_string(Info.Breakable) + " breakable\n";
-    for (const auto& [Name, Count] : Info.Bricks)
-        if (Count > 0)
-            Text += "  " + Name + ": " + std::to_string(Count) + "\n";
-    Text += "power-ups: " + std::to_string(Info.PowerUpCount) + "\n";
-    for (const auto& [Name, Count] : Info.PowerUps)
-        if (Count > 0)
-            Text += "  " + Name + ": " + std::to_string(Count) + "\n";
-    Text += std::string("symmetric: ") + (Info.Symmetric ? "yes" : "no") + "\n";
-    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : ShownString(Info.Trailer)) + "\n";
-    return Text;
-}
-
-std::string InfoJson(const TLevelInfo& Info)
-{
-    return "{\n  \"bricks\": " + JsonCounts(Info.Bricks) + ",\n  \"powerups\": " + JsonCounts(Info.PowerUps) +
-        ",\n  \"breakable\": " + std::to_string(Info.Breakable) +
-        ",\n  \"symmetric\": " + (Info.Symmetric ? "true" : "false") + ",\n  \"trailer\": " + JsonString(Info.Trailer) +
-        "\n}\n";
-}
-
-int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err)
-{
-    TLevelData Level;
-    if (!ReadLevel(File, Level, Err))
-        return ExitTrouble;
-    const TLevelInfo Info = DescribeLevel(Level);
-    Out << (Json ? InfoJson(Info) : InfoText(Info));
-    return ExitOk;
-}
-
 int RunLevelTool(const std::vector<std::string>& Args, const std::string& DefaultImagesDir, std::ostream& Out,
                  std::ostream& Err)
 {
@@ -336,8 +225,11 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
         Out << MainHelp;
         return ExitOk;
     }
+    if (const TGitCommand* Git = FindGitCommand(Command))
+        return RunGitTool(*Git, Rest, DefaultImagesDir, Out, Err);
     const std::map<std::string, const char*> Helps = {
-        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
+        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp},
+        {"info", InfoHelp},   {"lint", LintHelp},  {"play", PlayHelp}};
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -351,39 +243,27 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "fmt")
         Options.Flags = {"--check", "--force"};
     else if (Command == "info")
-        Options.Flags = {"--json"};
+        Options.Flags = {"--json", "--play"};
+    else if (Command == "play")
+        Options.Valued = {"--seconds", "--seed"};
     else if (Command == "render")
-        Options.Valued = {"-o", "--output", "--scale", "--images"};
+        Options.Valued = {"-o", "--output", "--format", "--scale", "--images"};
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
         return UsageError(Err, Command, Error);
 
-    if (Command == "check" || Command == "fmt") {
-        if (Parsed.Positional.empty())
-            return UsageError(Err, Command, "no files given");
-        const TFormatOptions Format{Parsed.Flags.count("--check") > 0, Parsed.Flags.count("--force") > 0};
-        return Command == "check" ? CheckLevels(Parsed.Positional, Out, Err)
-                                  : FormatLevels(Parsed.Positional, Format, Out, Err);
-    }
-    if (Parsed.Positional.size() != 1)
-        return UsageError(Err, Command, Parsed.Positional.empty() ? "no file given" : "give exactly one file");
-    const std::string& File = Parsed.Positional.front();
+    if (Parsed.Positional.empty())
+        return UsageError(Err, Command, "no files given");
+    if (Command == "check")
+        return CheckLevels(Parsed.Positional, Out, Err);
+    if (Command == "fmt")
+        return FormatLevels(Parsed.Positional, {Parsed.Flags.count("--check") > 0, Parsed.Flags.count("--force") > 0},
+                            Out, Err);
     if (Command == "info")
-        return InfoLevelFile(File, Parsed.Flags.count("--json") > 0, Out, Err);
-
-    std::string Output = Parsed.Values.count("--output") ? Parsed.Values["--output"] : "";
-    if (Parsed.Values.count("-o"))
-        Output = Parsed.Values["-o"];
-    if (Output.empty())
-        return UsageError(Err, Command, "no output file given (-o OUT.png)");
-    int Scale = 1;
-    if (Parsed.Values.count("--scale")) {
-        const std::optional<int> Given = ParseScale(Parsed.Values["--scale"]);
-        if (!Given)
-            return UsageError(Err, Command,
-                              "--scale must be a whole number from 1 to " + std::to_string(RenderMaxScale) + ", not '" +
-                                  Parsed.Values["--scale"] + "'");
-        Scale = *Given;
-    }
-    const std::string ImagesDir = Parsed.Values.count("--images") ? Parsed.Values["--images"] : DefaultImagesDir;
-    return RenderLevelFile(File, Output, Scale, ImagesDir, Err);
+        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err,
+                              Parsed.Flags.count("--play") > 0);
+    if (Command == "lint")
+        return LintLevels(Parsed.Positional, Out, Err);
+    if (Command == "play")
+        return PlayLevel(Parsed, Out, Err);
+    return RenderLevelFiles(Parsed, DefaultImagesDir, Err);
 }

@@ -8,7 +8,9 @@
 
 #include <exception>
 #include <iosfwd>
+#include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,20 @@ constexpr int ExitTrouble = 2;
 // The whole command line after the program name. DefaultImagesDir is used by render without --images.
 int RunLevelTool(const std::vector<std::string>& Args, const std::string& DefaultImagesDir, std::ostream& Out,
                  std::ostream& Err);
+
+// A command's arguments after its name: the files, the options without a value and those with one, each
+// under its name as given ("-o" and "--output" stay apart).
+struct TParsed {
+    std::vector<std::string> Positional;
+    std::set<std::string> Flags;
+    std::map<std::string, std::string> Values;
+};
+
+// Says "zolvane-level COMMAND: MESSAGE" and how to get help on Err; returns ExitTrouble.
+int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message);
+
+// Reads File into Level as the editor opens it, or says on Err why it cannot be read.
+bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err);
 
 // A level file's bytes, or nothing with Error set to the operating system's reason.
 std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error);
@@ -44,22 +60,3 @@ int CheckLevels(const std::vector<std::string>& Files, std::ostream& Out, std::o
 // unless Force is given.
 int FormatLevels(const std::vector<std::string>& Files, const TFormatOptions& Options, std::ostream& Out,
                  std::ostream& Err);
-
-int RenderLevelFile(const std::string& File, const std::string& Output, int Scale, const std::string& ImagesDir,
-                    std::ostream& Err);
-
-struct TLevelInfo {
-    std::vector<std::pair<std::string, int>> Bricks; // every brick kind's name, in catalogue order
-    std::vector<std::pair<std::string, int>> PowerUps;
-    int BrickCount = 0;
-    int PowerUpCount = 0;
-    int Breakable = 0;
-    bool Symmetric = false; // the right half mirrors the left, bricks and power-ups alike
-    std::string Trailer;
-};
-
-TLevelInfo DescribeLevel(const TLevelData& Level);
-std::string InfoText(const TLevelInfo& Info);
-std::string InfoJson(const TLevelInfo& Info);
-
-int InfoLevelFile(const std::string& File, bool Json, std::ostream& Out, std::ostream& Err);

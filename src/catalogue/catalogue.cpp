@@ -71,3 +71,15 @@ void TCatalogueList<TItem>::BuildPalette(TImageList& ImageList, TPaletteToolBar*
 
 template class TCatalogueList<TBrickItem>;
 template class TCatalogueList<TPowerUpItem>;
+
+TFieldPictures FieldPicturesOf(const TBrickList& Bricks, const TPowerUpList& PowerUps)
+{
+    TFieldPictures Pictures;
+    for (int I = 0; I < Bricks.Count(); ++I)
+        if (Bricks.Items(I).Id < Pictures.Bricks.size())
+            Pictures.Bricks[Bricks.Items(I).Id] = Bricks.Items(I).Bitmap;
+    for (int I = 0; I < PowerUps.Count(); ++I)
+        if (PowerUps.Items(I).Id < Pictures.PowerUps.size())
+            Pictures.PowerUps[PowerUps.Items(I).Id] = PowerUps.Items(I).Bitmap;
+    return Pictures;
+}

@@ -10,6 +10,12 @@
 // platform's file system delivers them. A folder that is missing or cannot be read gives an empty list.
 std::vector<std::string> ListLevelFolder(const std::string& Folder);
 
+// Whether Name ends in ".txt", compared case-insensitively: the names the level list shows.
+bool IsLevelFileName(const std::string& Name);
+
+// The list's order of names: without regard to case, names that differ only in case in byte order.
+bool LevelNameLess(const std::string& A, const std::string& B);
+
 // The number in a level file name: the name is cut at its first ".", characters above "9" are stripped
 // from its front, and the rest is read as a 32-bit number the way the run-time library's Val reads it:
 // leading blanks, one sign, "$" / "x" / "X" / "0x" / "0X" for hexadecimal, stopping at the first
@@ -22,3 +28,9 @@ int LevelNumberOf(const std::string& FileName);
 // name "level<N>.txt" Taken holds, so the result never names an entry of Taken. N is counted in 64 bits:
 // above the 32-bit numbers that LevelNumberOf reads, the names already taken keep it moving on.
 std::string NextLevelFileName(const std::vector<std::string>& Taken, const std::string& ExeDir);
+
+// Names of new levels tried in one Save before it gives up: each one was taken between the count and the
+// write, so more than a few means something keeps creating them.
+constexpr int NewLevelNameAttempts = 100;
+// The name alone, "level<N>.txt", chosen as NextLevelFileName chooses it.
+std::string NextLevelName(const std::vector<std::string>& Taken);

@@ -14,27 +14,6 @@ char lowerAscii(char C)
     return (C >= 'A' && C <= 'Z') ? static_cast<char>(C - 'A' + 'a') : C;
 }
 
-bool hasTxtExtension(const std::string& Name)
-{
-    static constexpr char Txt[] = ".txt";
-    if (Name.size() < 4)
-        return false;
-    return std::equal(Name.end() - 4, Name.end(), Txt, Txt + 4, [](char A, char B) { return lowerAscii(A) == B; });
-}
-
-// Case-insensitive order; names that differ only in case (possible on POSIX) keep a fixed byte order.
-bool nameLess(const std::string& A, const std::string& B)
-{
-    const auto Less = [](char X, char Y) {
-        return static_cast<unsigned char>(lowerAscii(X)) < static_cast<unsigned char>(lowerAscii(Y));
-    };
-    if (std::lexicographical_compare(A.begin(), A.end(), B.begin(), B.end(), Less))
-        return true;
-    if (std::lexicographical_compare(B.begin(), B.end(), A.begin(), A.end(), Less))
-        return false;
-    return A < B;
-}
-
 int hexDigit(char C)
 {
     if (C >= '0' && C <= '9')
@@ -82,6 +61,27 @@ int valInteger(const std::string& S)
 
 } // namespace
 
+bool IsLevelFileName(const std::string& Name)
+{
+    static constexpr char Txt[] = ".txt";
+    if (Name.size() < 4)
+        return false;
+    return std::equal(Name.end() - 4, Name.end(), Txt, Txt + 4, [](char A, char B) { return lowerAscii(A) == B; });
+}
+
+// Names that differ only in case (possible on POSIX) keep a fixed byte order.
+bool LevelNameLess(const std::string& A, const std::string& B)
+{
+    const auto Less = [](char X, char Y) {
+        return static_cast<unsigned char>(lowerAscii(X)) < static_cast<unsigned char>(lowerAscii(Y));
+    };
+    if (std::lexicographical_compare(A.begin(), A.end(), B.begin(), B.end(), Less))
+        return true;
+    if (std::lexicographical_compare(B.begin(), B.end(), A.begin(), A.end(), Less))
+        return false;
+    return A < B;
+}
+
 std::vector<std::string> ListLevelFolder(const std::string& Folder)
 {
     std::vector<std::string> Names;
@@ -89,10 +89,10 @@ std::vector<std::string> ListLevelFolder(const std::string& Folder)
     std::filesystem::directory_iterator It(Folder, Error);
     for (; !Error && It != std::filesystem::directory_iterator(); It.increment(Error)) {
         std::string Name = It->path().filename().string();
-        if (hasTxtExtension(Name))
+        if (IsLevelFileName(Name))
             Names.push_back(std::move(Name));
     }
-    std::sort(Names.begin(), Names.end(), nameLess);
+    std::sort(Names.begin(), Names.end(), LevelNameLess);
     return Names;
 }
 
@@ -107,6 +107,14 @@ int LevelNumberOf(const std::string& FileName)
 
 std::string NextLevelFileName(const std::vector<std::string>& Taken, const std::string& ExeDir)
 {
+    std::string Path = ExeDir + "data/levels/" + NextLevelName(Taken);
+    if constexpr (std::filesystem::path::preferred_separator != '/')
+        std::replace(Path.begin(), Path.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));
+    return Path;
+}
+
+std::string NextLevelName(const std::vector<std::string>& Taken)
+{
     std::int64_t N = 1;
     for (const std::string& Name : Taken) {
         const std::int64_t Number = LevelNumberOf(Name);
@@ -116,8 +124,5 @@ std::string NextLevelFileName(const std::vector<std::string>& Taken, const std::
     const std::set<std::string> TakenNames(Taken.begin(), Taken.end());
     while (TakenNames.count("level" + std::to_string(N) + ".txt") != 0)
         ++N;
-    std::string Path = ExeDir + "data/levels/level" + std::to_string(N) + ".txt";
-    if constexpr (std::filesystem::path::preferred_separator != '/')
-        std::replace(Path.begin(), Path.end(), '/', static_cast<char>(std::filesystem::path::preferred_separator));
-    return Path;
+    return "level" + std::to_string(N) + ".txt";
 }

@@ -4,6 +4,7 @@
 // palette.
 
 #include "elementkinds.h"
+#include "fieldpainter.h"
 
 #include <QImage>
 
@@ -73,3 +74,6 @@ extern template class TCatalogueList<TPowerUpItem>;
 
 class TBrickList : public TCatalogueList<TBrickItem> {};
 class TPowerUpList : public TCatalogueList<TPowerUpItem> {};
+
+// The catalogues' pictures as the field painter takes them; a kind without an item draws nothing.
+TFieldPictures FieldPicturesOf(const TBrickList& Bricks, const TPowerUpList& PowerUps);

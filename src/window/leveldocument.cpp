@@ -1,0 +1,255 @@
+#include "leveldocument.h"
+
+#include "cellcommands.h"
+#include "dialogs.h"
+#include "exceptions.h"
+#include "inouterror.h"
+#include "levelfile.h"
+#include "levelfolder.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <utility>
+
+namespace {
+
+const char* const NewLevelFolder = "data/levels/";
+
+std::string FileNameOf(const std::string& Path)
+{
+    return std::filesystem::path(Path).filename().string();
+}
+
+QList<QPoint> PointsOf(const TCellDiff& Diff)
+{
+    QList<QPoint> Cells;
+    Cells.reserve(static_cast<qsizetype>(Diff.Changes().size()));
+    for (const TCellChange& C : Diff.Changes())
+        Cells.append(QPoint(C.Col, C.Row));
+    return Cells;
+}
+
+// The notes only inform: a file that cannot be read a second time, or one far larger than any level, was
+// opened all the same and has none.
+std::vector<TFileNote> NotesOfFile(const std::string& Path)
+{
+    // A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
+    constexpr std::size_t MaxCheckedFileSize = 1024 * 1024;
+    std::string Bytes;
+    try {
+        TFileReader Reader(Path);
+        std::vector<char> Chunk(ReadChunkSize);
+        while (const std::size_t Count = Reader.Read(Chunk.data(), Chunk.size())) {
+            Bytes.append(Chunk.data(), Count);
+            if (Bytes.size() > MaxCheckedFileSize)
+                return {};
+        }
+        Reader.Close();
+    } catch (const EInOutError&) {
+        return {};
+    }
+    return LevelFileNotes(Bytes);
+}
+
+} // namespace
+
+TLevelDocument::TLevelDocument(QObject* Parent) : QObject(Parent)
+{
+    ClearLevel(FLevel);
+    connect(&FHistory, &QUndoStack::canUndoChanged, this, &TLevelDocument::UndoRedoChanged);
+    connect(&FHistory, &QUndoStack::canRedoChanged, this, &TLevelDocument::UndoRedoChanged);
+}
+
+void TLevelDocument::SetStepOpen(bool Open)
+{
+    if (std::exchange(FStepOpen, Open) != Open)
+        emit UndoRedoChanged();
+}
+
+const TLevelCell& TLevelDocument::Cell(int ACol, int ARow) const
+{
+    return FLevel.Cells.at(static_cast<std::size_t>(ACol)).at(static_cast<std::size_t>(ARow));
+}
+
+void TLevelDocument::Open(const std::string& Path)
+{
+    // Taken before reading: a change made while the file is read then shows at the next Save.
+    const TFileIdentity Identity = FileIdentityOf(Path);
+    TLevelData Loaded;
+    LoadLevel(Path, Loaded);
+    ReplaceLevel(Loaded, Identity);
+    FOpenedFileNotes = NotesOfFile(Path);
+}
+
+std::string TLevelDocument::OpenedFileNotes(const std::string& DisplayName) const
+{
+    return SummariseFileNotes(DisplayName, FOpenedFileNotes);
+}
+
+void TLevelDocument::New()
+{
+    FOpenedFileNotes.clear();
+    TLevelData Empty;
+    ClearLevel(Empty);
+    ReplaceLevel(Empty, TFileIdentity{});
+}
+
+void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity)
+{
+    FLevel = Level;
+    FFileIdentity = Identity;
+    FStep.Clear();
+    SetStepOpen(false);
+    FHistory.clear();
+    emit LevelReplaced();
+    emit FileNameChanged(FLevel.FileName);
+    emit ChangedFlagChanged(IsChanged());
+}
+
+void TLevelDocument::SetChanged(bool Changed)
+{
+    const std::uint8_t Flag = Changed ? 1 : 0;
+    if (FLevel.Changed == Flag)
+        return;
+    FLevel.Changed = Flag;
+    emit ChangedFlagChanged(Changed);
+}
+
+// Painting
+
+bool TLevelDocument::Paint(const TCellPositions& Cells, const TCellRule& Rule, const QString& Name)
+{
+    const TShapePaint Painted = PaintCells(FLevel.Cells, Cells, Rule);
+    if (FStep.Empty())
+        FStepName = Name;
+    QList<QPoint> Repaint;
+    for (const TCellChange& Change : Painted.Changes) {
+        FStep.Record(Change.Col, Change.Row, Change.Before, Change.After);
+        Repaint.append(QPoint(Change.Col, Change.Row));
+    }
+    // Any cell the rule touched marks the level changed, even when its value stayed.
+    if (Painted.Touched)
+        SetChanged(true);
+    if (!FStepOpen)
+        CommitStep();
+    if (!Repaint.isEmpty())
+        emit CellsChanged(Repaint);
+    return !Repaint.isEmpty();
+}
+
+void TLevelDocument::Apply(const TCellDiff& Diff, const QString& Name)
+{
+    CommitStep();
+    TCellDiff Step = Diff;
+    Step.Compact();
+    Diff.ApplyAfter(FLevel.Cells);
+    SetChanged(true);
+    if (!Step.Empty()) {
+        FHistory.push(new TCellEditCommand(Name, *this, std::move(Step)));
+        emit StepRecorded();
+    }
+    emit CellsChanged(PointsOf(Diff));
+}
+
+void TLevelDocument::BeginStep()
+{
+    CommitStep();
+    SetStepOpen(true);
+}
+
+void TLevelDocument::EndStep()
+{
+    SetStepOpen(false);
+    CommitStep();
+}
+
+// The step so far goes into the history, unless it changed no cell's value.
+void TLevelDocument::CommitStep()
+{
+    FStep.Compact();
+    if (!FStep.Empty()) {
+        FHistory.push(new TCellEditCommand(FStepName, *this, std::move(FStep)));
+        emit StepRecorded();
+    }
+    FStep.Clear();
+}
+
+void TLevelDocument::Undo()
+{
+    CommitStep();
+    FHistory.undo();
+}
+
+void TLevelDocument::Redo()
+{
+    CommitStep();
+    FHistory.redo();
+}
+
+void TLevelDocument::Restore(const TCellDiff& Diff, bool After)
+{
+    if (After)
+        Diff.ApplyAfter(FLevel.Cells);
+    else
+        Diff.ApplyBefore(FLevel.Cells);
+    SetChanged(true);
+    emit CellsChanged(PointsOf(Diff));
+}
+
+// Saving
+
+std::string TLevelDocument::Save(const TNewLevelPlace& Place)
+{
+    CommitStep();
+    if (!FLevel.FileName.empty()) {
+        ConfirmOverwrite();
+        SaveLevel(FLevel.FileName, FLevel);
+    } else {
+        SaveUnderNewName(Place);
+    }
+    RememberFileIdentity();
+    // The level is on disk now: the prompt must not ask about it again.
+    SetChanged(false);
+    emit FileNameChanged(FLevel.FileName);
+    return FLevel.FileName;
+}
+
+// Another editor, or the user, may have written the level since this editor read it: that work is not
+// replaced without a word. A file that has vanished loses nothing by being written again.
+void TLevelDocument::ConfirmOverwrite() const
+{
+    const TFileIdentity OnDisk = FileIdentityOf(FLevel.FileName);
+    if (!OnDisk.Exists || OnDisk == FFileIdentity)
+        return;
+    if (AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) !=
+        TModalResult::Yes)
+        throw EAbort();
+}
+
+// The number is counted at the moment of saving, over the names the caller knows and over the folder
+// new levels go to, where others may have added levels since start-up. The file is created only where no
+// file of that name exists, so a name taken in between costs only a retry with the next number.
+std::string TLevelDocument::SaveUnderNewName(const TNewLevelPlace& Place)
+{
+    std::vector<std::string> Taken = Place.TakenNames;
+    for (std::string& Name : ListLevelFolder(Place.GameDir + NewLevelFolder))
+        Taken.push_back(std::move(Name));
+    for (int Attempt = 0; Attempt < NewLevelNameAttempts; ++Attempt) {
+        const std::string Path = NextLevelFileName(Taken, Place.GameDir);
+        if (SaveNewLevel(Path, FLevel))
+            return Path;
+        Taken.push_back(FileNameOf(Path));
+    }
+    throw EInOutError(EEXIST);
+}
+
+void TLevelDocument::RememberFileIdentity()
+{
+    // The level is saved whatever happens here; a file whose state cannot be read is simply taken as
+    // changed by someone else at the next Save, which then asks.
+    try {
+        FFileIdentity = FileIdentityOf(FLevel.FileName);
+    } catch (const EInOutError&) {
+        FFileIdentity = TFileIdentity{};
+    }
+}
