@@ -4,6 +4,7 @@
 #include "infocommand.h"
 
 #include "elementkinds.h"
+#include "jsontext.h"
 #include "levelcli.h"
 
 #include "playcommands.h"
@@ -25,38 +26,6 @@ Also lists the problems lint reports, with their cells as (column, row) from (0,
 )";
 
 namespace {
-
-// Bytes that are not UTF-8 are read as Latin-1, so any trailer gives valid JSON.
-std::string JsonString(const std::string& Text)
-{
-    std::string Json = "\"";
-    for (std::size_t I = 0; I < Text.size(); ++I) {
-        const auto Byte = static_cast<unsigned char>(Text[I]);
-        char Escape[8];
-        if (Byte == '"' || Byte == '\\') {
-            Json += '\\';
-            Json += static_cast<char>(Byte);
-        } else if (Byte < 0x20 || Byte == 0x7F) {
-            std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-            Json += Escape;
-        } else if (Byte < 0x80) {
-            Json += static_cast<char>(Byte);
-        } else {
-            const std::size_t Length = Byte >= 0xF0 && Byte < 0xF5 ? 4 : Byte >= 0xE0 ? 3 : Byte >= 0xC2 ? 2 : 0;
-            bool Utf8 = Length > 0 && Byte < 0xF5 && I + Length <= Text.size();
-            for (std::size_t K = 1; Utf8 && K < Length; ++K)
-                Utf8 = (static_cast<unsigned char>(Text[I + K]) & 0xC0) == 0x80;
-            if (Utf8) {
-                Json.append(Text, I, Length);
-                I += Length - 1;
-            } else {
-                std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-                Json += Escape;
-            }
-        }
-    }
-    return Json + "\"";
-}
 
 std::string JsonCounts(const std::vector<std::pair<std::string, int>>& Counts)
 {
@@ -129,7 +98,7 @@ std::string InfoText(const TLevelInfo& Info)
         if (Count > 0)
             Text += "  " + Name + ": " + std::to_string(Count) + "\n";
     Text += std::string("symmetric: ") + (Info.Symmetric ? "yes" : "no") + "\n";
-    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : JsonString(Info.Trailer)) + "\n";
+    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : ShownString(Info.Trailer)) + "\n";
     return Text;
 }
 
