@@ -238,7 +238,7 @@ private slots:
         QFETCH(QPoint, cell);
         QFETCH(QString, text);
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(2) + Row("...........E") + EmptyRows(6));
+        WriteBytes(Dir.Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(2) + Row("...........E") + EmptyRows(6));
         TEditor E(Dir, "alpha.txt");
         E.Key("7");
         const QString Opened = E.Field();
@@ -285,7 +285,7 @@ private slots:
     {
         TGameDir Dir;
         const std::string Damaged = Row("1.Z.2S") + "3.\r\n" + Row("..X") + EmptyRows(6);
-        WriteFile(Dir.Levels() / "damaged.txt", Damaged);
+        WriteBytes(Dir.Levels() / "damaged.txt", Damaged);
         TMessageCapture Capture;
         TEditor E(Dir, "damaged.txt");
         const QString Notes = "damaged.txt: 2 unknown characters read as empty, row 1 is short, fewer than 10 rows";
