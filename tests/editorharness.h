@@ -4,6 +4,7 @@
 
 #include "drawgrid.h"
 #include "levelfile.h"
+#include "levelfiletools.h"
 #include "levellistview.h"
 #include "main.h"
 #include "messagecapture.h"
@@ -17,10 +18,12 @@
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
+
+using LevelFileTools::Listing;
+using LevelTestTools::ReadBytes;
+using LevelTestTools::WriteBytes;
 
 inline std::string Row(const std::string& Pairs)
 {
@@ -33,19 +36,6 @@ inline std::string EmptyRows(int Count)
     for (int I = 0; I < Count; ++I)
         Rows += Row("");
     return Rows;
-}
-
-inline std::string ReadFile(const fs::path& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
-inline void WriteFile(const fs::path& Path, const std::string& Bytes)
-{
-    std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
 // Makes a folder the current directory for its lifetime.
@@ -72,9 +62,9 @@ public:
             if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
                 fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
         fs::create_directories(Levels());
-        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
-        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
-        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
+        WriteBytes(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
+        WriteBytes(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
+        WriteBytes(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
     }
 
     fs::path Path() const { return FDir.path().toStdString(); }

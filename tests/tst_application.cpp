@@ -66,14 +66,23 @@ private slots:
         QCOMPARE(ErrorBoxText(Message.toStdString()), Shown);
     }
 
+    // The handler's error is shown before the event loop goes on to the next event.
     void handlerErrorIsShownAndProgramCarriesOn()
     {
         TMessageCapture Capture;
-        bool After = false;
-        const bool Finished = RunHandler([] { throw std::runtime_error("Stream read error"); });
-        After = true;
+        QStringList Steps;
+        bool Finished = true;
+        const QObject Context; // destroyed first, it cancels any call still queued
+        QTimer::singleShot(0, &Context, [&] {
+            Finished = RunHandler([&] {
+                Steps << "handler starts";
+                throw std::runtime_error("Stream read error");
+            });
+        });
+        QTimer::singleShot(0, &Context,
+                           [&] { Steps << QString("next event, %1 box shown").arg(Capture.Shown.size()); });
+        QTRY_COMPARE(Steps, (QStringList{"handler starts", "next event, 1 box shown"}));
         QVERIFY(!Finished);
-        QVERIFY(After);
         QCOMPARE(Capture.Shown.size(), 1);
         QCOMPARE(int(Capture.Shown[0].Kind), int(TMessageKind::Error));
         QCOMPARE(Capture.Shown[0].Title, QStringLiteral("tst_application"));

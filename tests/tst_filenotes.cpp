@@ -1,6 +1,7 @@
 // The notes on what a level file did not say: a table of damaged files with their whole note lists, the
 // status line's summary, and a randomised check that the notes read bytes exactly as the level reader does.
 
+#include "elementkinds.h"
 #include "filenotes.h"
 #include "levelfile.h"
 #include "levelfiletools.h"

@@ -1,5 +1,7 @@
 zolvane_add_test(NAME tst_application SOURCES tst_application.cpp messagecapture.h LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolvane_toolkit)
+zolvane_add_test(NAME tst_leveldocument SOURCES tst_leveldocument.cpp levelfiletools.h leveltesttools.h messagecapture.h
+  LIBS zolvane_window)
 zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
 zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messagecapture.h LIBS zolvane_window)

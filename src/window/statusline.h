@@ -20,6 +20,8 @@ public:
     static constexpr int DefaultSavedMessageMs = 4000;
 
     explicit TStatusLine(QStatusBar* Bar, int SavedMessageMs = DefaultSavedMessageMs);
+    // For the next "Saved ..." on: tests hand in a short time rather than wait out the real one.
+    void SetSavedMessageMs(int Ms) { FSavedMessageMs = Ms; }
 
     void ShowCell(int ACol, int ARow, const TLevelCell& Cell);
     void ShowCounts(const TLevelData& Level);
