@@ -288,7 +288,7 @@ private slots:
         WriteFile(Dir.Levels() / "damaged.txt", Damaged);
         TMessageCapture Capture;
         TEditor E(Dir, "damaged.txt");
-        const QString Notes = "damaged.txt: 2 unknown characters read as empty, row 1 is short, fewer than 10 rows";
+        const QString Notes = "damaged.txt: 2 unknown characters read as empty, line 2 is short, fewer than 10 rows";
         QCOMPARE(E.Message(), Notes);
         // Read as it always was: the unknown characters empty, the short and missing rows filled with empty cells.
         QCOMPARE(E.Field(), QString::fromStdString(Row("1...2S") + Row("3.") + EmptyRows(8)));

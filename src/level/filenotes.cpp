@@ -291,8 +291,8 @@ std::string SummariseFileNotes(const std::string& DisplayName, const std::vector
         const std::size_t Count = Counts[Kind];
         if (Count == 0)
             continue;
-        // Rows are lines 1 to 10; the grid counts them from 0.
-        const std::string Row = std::to_string(FirstLine[Kind] - 1);
+        // The file's line, as check names it: the grid's row 0 is line 1.
+        const std::string Line = std::to_string(FirstLine[Kind]);
         std::string Phrase;
         switch (static_cast<TFileNoteKind>(Kind)) {
         case TFileNoteKind::UnknownCharacter:
@@ -302,10 +302,10 @@ std::string SummariseFileNotes(const std::string& DisplayName, const std::vector
             Phrase = Counted(Count, "power-up on an empty cell", "power-ups on empty cells");
             break;
         case TFileNoteKind::ShortRow:
-            Phrase = Count == 1 ? "row " + Row + " is short" : Counted(Count, "", "rows are short");
+            Phrase = Count == 1 ? "line " + Line + " is short" : Counted(Count, "", "lines are short");
             break;
         case TFileNoteKind::LongRow:
-            Phrase = Count == 1 ? "row " + Row + " is too long" : Counted(Count, "", "rows are too long");
+            Phrase = Count == 1 ? "line " + Line + " is too long" : Counted(Count, "", "lines are too long");
             break;
         case TFileNoteKind::MissingRows:
             Phrase = "fewer than 10 rows";
