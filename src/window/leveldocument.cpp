@@ -55,6 +55,11 @@ std::vector<TFileNote> NotesOfFile(const std::string& Path)
 TLevelDocument::TLevelDocument(QObject* Parent) : QObject(Parent)
 {
     ClearLevel(FLevel);
+    // Undo or Redo back to the level as opened or saved: its file holds it, nothing is left to ask about.
+    connect(&FHistory, &QUndoStack::cleanChanged, this, [this](bool Clean) {
+        if (Clean)
+            SetChanged(false);
+    });
 }
 
 const TLevelCell& TLevelDocument::Cell(int ACol, int ARow) const
@@ -92,6 +97,7 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     FStep.Clear();
     FStepOpen = false;
     FHistory.clear();
+    FHistory.setClean();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
     emit ChangedFlagChanged(IsChanged());
@@ -200,6 +206,7 @@ std::string TLevelDocument::Save(const TNewLevelPlace& Place)
     }
     RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
+    FHistory.setClean();
     SetChanged(false);
     emit FileNameChanged(FLevel.FileName);
     return FLevel.FileName;
