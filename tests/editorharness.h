@@ -164,6 +164,8 @@ struct TEditor {
     QString CellStatus() { return Form.findChild<QLabel*>("labCell")->text(); }
     QString Counts() { return Form.findChild<QLabel*>("labCounts")->text(); }
     QString Message() { return Form.statusBar()->currentMessage(); }
+    // What an opened file did not say, whole, however much of it the status line has room for.
+    QString Notes() { return Form.findChild<QLabel*>("labNotes")->toolTip(); }
 
     void ClickRow(int Row)
     {
@@ -184,17 +186,22 @@ struct TEditor {
     }
 };
 
-// Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), key SEQ
-// (to the focus), wheel DELTA, click BUTTON (a tool button by its name).
+// Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), nudge C R
+// (a move within that cell, off its centre), key SEQ (to the focus), wheel DELTA, click BUTTON (a tool button
+// by its name).
 inline void Run(TEditor& E, const QString& Script)
 {
     for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
+        if (Step.trimmed().isEmpty())
+            continue;
         const QStringList W = Step.simplified().split(' ');
         const int C = W.value(1).toInt(), R = W.value(2).toInt();
         if (W[0] == "press")
             E.Press(C, R);
         else if (W[0] == "move")
             E.MoveTo(C, R);
+        else if (W[0] == "nudge")
+            QTest::mouseMove(E.Grid, E.Grid->CellRect(C, R).center() + QPoint(3, 2));
         else if (W[0] == "release")
             E.Release(C, R);
         else if (W[0] == "key")

@@ -9,6 +9,7 @@
 #include "imagelist.h"
 #include "leveldocument.h"
 #include "levellist.h"
+#include "pointedcell.h"
 #include "statusline.h"
 #include "uZolvane.h"
 
@@ -82,8 +83,6 @@ private:
     void dgrdFieldStrokeEnded();
     void dgrdFieldStrokeCancelled();
     void dgrdFieldDrawOver(TDrawGrid* Sender, QPainter& Canvas);
-    void dgrdFieldCurrentCellChanged(int ACol, int ARow);
-    void dgrdFieldHoverCellChanged(int ACol, int ARow);
     void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
 
@@ -136,6 +135,5 @@ private:
 
     std::unique_ptr<TLevelList> FLevelList;
     TStatusLine* FStatusLine = nullptr;
-    int FHoverCol = -1;
-    int FHoverRow = -1;
+    TPointedCell* FPointedCell = nullptr;
 };

@@ -37,8 +37,7 @@ void TMainForm::ConnectControls()
     connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
     connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
     connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, Guarded(&TMainForm::dgrdFieldStrokeCancelled));
-    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
-    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    connect(FPointedCell, &TPointedCell::Changed, this, Guarded(&TMainForm::ShowCellStatus));
     ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
     ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
@@ -57,6 +56,7 @@ void TMainForm::ConnectDocument()
     });
     connect(&FDocument, &TLevelDocument::CellsChanged, this, &TMainForm::CellsChanged);
     connect(&FDocument, &TLevelDocument::StepRecorded, FStatusLine, &TStatusLine::ClearFileNotes);
+    connect(&FDocument, &TLevelDocument::ChangedFlagChanged, FStatusLine, &TStatusLine::ShowModified);
     connect(&FDocument, &TLevelDocument::LevelReplaced, this, [this] {
         ui->dgrdField->Invalidate();
         ShowCellStatus();
