@@ -123,14 +123,16 @@ struct TEditor {
         return nullptr;
     }
 
-    // The tool tips of the palette buttons that are down, bricks first.
+    // The catalogue names of the palette buttons that are down, bricks first.
     QStringList DownPaletteButtons()
     {
         QStringList Down;
-        for (const char* Name : {"tbBricks", "tbPowerUps"})
-            for (TPaletteButton* B : Palette(Name)->Buttons())
-                if (B->isChecked())
-                    Down << B->toolTip();
+        for (TPaletteButton* B : Palette("tbBricks")->Buttons())
+            if (B->isChecked())
+                Down << QString::fromStdString(std::any_cast<const TBrickItem*>(B->Tag)->Name);
+        for (TPaletteButton* B : Palette("tbPowerUps")->Buttons())
+            if (B->isChecked())
+                Down << QString::fromStdString(std::any_cast<const TPowerUpItem*>(B->Tag)->Name);
         return Down;
     }
 
