@@ -355,33 +355,34 @@ private slots:
         WriteBytes(Dir.Levels() / "damaged.txt", Damaged);
         TMessageCapture Capture;
         TEditor E(Dir, "damaged.txt");
-        const QString Notes = "damaged.txt: 2 unknown characters read as empty, row 1 is short, fewer than 10 rows";
-        QCOMPARE(E.Message(), Notes);
+        const QString Notes = "damaged.txt: 2 unknown characters read as empty, line 2 is short, fewer than 10 rows";
+        QCOMPARE(E.Notes(), Notes);
         // Read as it always was: the unknown characters empty, the short and missing rows filled with empty cells.
         QCOMPARE(E.Field(), QString::fromStdString(Row("1...2S") + Row("3.") + EmptyRows(8)));
         QCOMPARE(E.Form.Level().Changed, 0);
 
         E.Key("Right"); // nothing chosen: no edit, the notes stay
-        QCOMPARE(E.Message(), Notes);
+        QCOMPARE(E.Notes(), Notes);
         E.Key("4");
         E.Key("Right");
-        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.Notes(), QString());
         QCOMPARE(E.CellStatus(), QStringLiteral("Column 2, Row 0: Brick 1, 2 Hits + Single Shot"));
 
         Capture.Answers = {TModalResult::No};
         E.ClickEntry("alpha.txt");
-        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.Notes(), QString());
         E.ClickEntry("damaged.txt");
-        QCOMPARE(E.Message(), Notes);
+        QCOMPARE(E.Notes(), Notes);
         E.Key("Ctrl+N");
-        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.Notes(), QString());
         E.ClickEntry("alpha.txt");
         E.ClickEntry("damaged.txt");
         E.Key("Ctrl+S"); // the file is as the editor writes it now
         QCOMPARE(E.Message(), QStringLiteral("Saved damaged.txt"));
+        QCOMPARE(E.Notes(), QString());
         E.ClickEntry("alpha.txt");
         E.ClickEntry("damaged.txt");
-        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.Notes(), QString());
         QCOMPARE(Capture.Count(TMessageKind::Error), 0);
     }
 

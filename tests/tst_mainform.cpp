@@ -44,8 +44,8 @@ private slots:
         QCOMPARE(E.Form.windowTitle(), QStringLiteral("Zolvane Level Editor"));
         QCOMPARE(E.Palette("tbBricks")->Buttons().size(), 10);
         QCOMPARE(E.Palette("tbPowerUps")->Buttons().size(), 6);
-        QCOMPARE(E.Palette("tbBricks")->Buttons().first()->toolTip(), QStringLiteral("Brick Fixed"));
-        QCOMPARE(E.Palette("tbPowerUps")->Buttons().first()->toolTip(), QStringLiteral("PowerUp - Wall"));
+        QCOMPARE(E.Palette("tbBricks")->Buttons().first()->toolTip(), QStringLiteral("Brick Fixed (0)"));
+        QCOMPARE(E.Palette("tbPowerUps")->Buttons().first()->toolTip(), QStringLiteral("Wall (Ctrl+6)"));
         QCOMPARE(E.Entries(), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
         QCOMPARE(E.Selected(), QStringLiteral("<none>"));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: New one"));

@@ -35,3 +35,5 @@ add_executable(editor_under_file_limit editor_under_file_limit.cpp messagecaptur
 target_link_libraries(editor_under_file_limit PRIVATE Qt6::Test zolvane_window)
 set_target_properties(editor_under_file_limit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(tst_mainform editor_under_file_limit)
+zolvane_add_test(NAME tst_dailypolish SOURCES tst_dailypolish.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_dailypolish zolvane_images)

@@ -83,7 +83,7 @@ std::string Counted(std::uint64_t Count, const char* One, const char* Many)
 }
 
 // Row is the grid's number of the row of the kind's first note.
-std::string PhraseOf(TFileNoteKind Kind, std::uint64_t Count, const std::string& Row)
+std::string PhraseOf(TFileNoteKind Kind, std::uint64_t Count, const std::string& Line)
 {
     switch (Kind) {
     case TFileNoteKind::UnknownCharacter:
@@ -91,9 +91,9 @@ std::string PhraseOf(TFileNoteKind Kind, std::uint64_t Count, const std::string&
     case TFileNoteKind::PowerUpOnEmptyCell:
         return Counted(Count, "power-up on an empty cell", "power-ups on empty cells");
     case TFileNoteKind::ShortRow:
-        return Count == 1 ? "row " + Row + " is short" : Counted(Count, "", "rows are short");
+        return Count == 1 ? "line " + Line + " is short" : Counted(Count, "", "lines are short");
     case TFileNoteKind::LongRow:
-        return Count == 1 ? "row " + Row + " is too long" : Counted(Count, "", "rows are too long");
+        return Count == 1 ? "line " + Line + " is too long" : Counted(Count, "", "lines are too long");
     case TFileNoteKind::MissingRows:
         return "fewer than 10 rows";
     case TFileNoteKind::LfLineEnd:
@@ -138,9 +138,9 @@ std::string SummariseFileNotes(const std::string& DisplayName, const TFileNotes&
     for (std::size_t Kind = 0; Kind < FileNoteKindCount; ++Kind) {
         if (Notes.Counts[Kind] == 0)
             continue;
-        // Rows are lines 1 to 10; the grid counts them from 0.
-        const std::string Row = std::to_string(Notes.FirstLines[Kind] - 1);
-        Summary += Separator + PhraseOf(static_cast<TFileNoteKind>(Kind), Notes.Counts[Kind], Row);
+        // The file's line, as check names it: the grid's row 0 is line 1.
+        const std::string Line = std::to_string(Notes.FirstLines[Kind]);
+        Summary += Separator + PhraseOf(static_cast<TFileNoteKind>(Kind), Notes.Counts[Kind], Line);
         Separator = ", ";
     }
     return Summary;

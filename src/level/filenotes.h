@@ -83,7 +83,7 @@ bool NoteChangesFile(TFileNoteKind Kind);
 bool IsCanonicalLevelText(std::string_view Bytes);
 
 // One line for the status bar: the display name, then each kind of note once with its count, e.g.
-// "level3.txt: 4 unknown characters read as empty, row 2 is short". Empty when there are no notes. Row
-// numbers are the grid's, 0 to 9.
+// "level3.txt: 4 unknown characters read as empty, line 3 is short". Empty when there are no notes. Lines
+// are counted from 1, as the checker names them: line 3 holds the grid's row 2.
 std::string SummariseFileNotes(const std::string& DisplayName, const std::vector<TFileNote>& Notes);
 std::string SummariseFileNotes(const std::string& DisplayName, const TFileNotes& Notes);

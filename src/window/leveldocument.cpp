@@ -58,6 +58,11 @@ TLevelDocument::TLevelDocument(QObject* Parent) : QObject(Parent)
     ClearLevel(FLevel);
     connect(&FHistory, &QUndoStack::canUndoChanged, this, &TLevelDocument::UndoRedoChanged);
     connect(&FHistory, &QUndoStack::canRedoChanged, this, &TLevelDocument::UndoRedoChanged);
+    // Undo or Redo back to the level as opened or saved: its file holds it, nothing is left to ask about.
+    connect(&FHistory, &QUndoStack::cleanChanged, this, [this](bool Clean) {
+        if (Clean)
+            SetChanged(false);
+    });
 }
 
 void TLevelDocument::SetStepOpen(bool Open)
@@ -101,6 +106,7 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     FStep.Clear();
     SetStepOpen(false);
     FHistory.clear();
+    FHistory.setClean();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
     emit ChangedFlagChanged(IsChanged());
@@ -209,6 +215,7 @@ std::string TLevelDocument::Save(const TNewLevelPlace& Place)
     }
     RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
+    FHistory.setClean();
     SetChanged(false);
     emit FileNameChanged(FLevel.FileName);
     return FLevel.FileName;

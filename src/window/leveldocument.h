@@ -26,6 +26,8 @@ public:
 
     const TLevelData& Level() const { return FLevel; }
     const TLevelCell& Cell(int ACol, int ARow) const;
+    // Set by any edit, even one that changed no value; cleared by Open, New, Save, and by Undo or Redo
+    // arriving back at the level as last opened or saved.
     bool IsChanged() const { return FLevel.Changed != 0; }
     const QUndoStack& History() const { return FHistory; }
     QUndoStack& History() { return FHistory; }

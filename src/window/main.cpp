@@ -63,6 +63,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
     FStatusLine = new TStatusLine(ui->sbStatus);
+    FPointedCell = new TPointedCell(ui->dgrdField);
     FLevelList = std::make_unique<TLevelList>(ui->lvLevels);
     FLevelCheck = new TLevelCheck(FDocument, *ui->dgrdField);
     FToolContext.reset(new TToolContext{FDocument, *ui->dgrdField, [this] { return CurrentRule(); },
@@ -165,18 +166,6 @@ void TMainForm::dgrdFieldStrokeCancelled()
         FStrokeTool->Cancel();
 }
 
-void TMainForm::dgrdFieldCurrentCellChanged(int, int)
-{
-    ShowCellStatus();
-}
-
-void TMainForm::dgrdFieldHoverCellChanged(int ACol, int ARow)
-{
-    FHoverCol = ACol;
-    FHoverRow = ARow;
-    ShowCellStatus();
-}
-
 // On the grid line between columns 9 and 10, where the mirror folds the field.
 QRect TMainForm::MirrorLine() const
 {
@@ -223,8 +212,6 @@ void TMainForm::menCheckLevelClick()
     FStatusLine->ShowFileNotes((Problems.isEmpty() ? QStringLiteral("No problems found") : Problems).toStdString());
 }
 
-// The status line describes the cell under the pointer, or the current cell while the pointer is
-// elsewhere.
 void TMainForm::ShowCellStatus()
 {
     const TCellPos At = PointedCell();
@@ -234,9 +221,7 @@ void TMainForm::ShowCellStatus()
 
 TCellPos TMainForm::PointedCell() const
 {
-    if (FHoverCol >= 0 && FHoverRow >= 0)
-        return {FHoverCol, FHoverRow};
-    return {ui->dgrdField->Col(), ui->dgrdField->Row()};
+    return FPointedCell->Cell();
 }
 
 void TMainForm::ShowCounts()

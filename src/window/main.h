@@ -10,6 +10,7 @@
 #include "levelcheck.h"
 #include "leveldocument.h"
 #include "levellist.h"
+#include "pointedcell.h"
 #include "statusline.h"
 #include "uZolvane.h"
 
@@ -84,8 +85,6 @@ private:
     void dgrdFieldStrokeEnded();
     void dgrdFieldStrokeCancelled();
     void dgrdFieldDrawOver(TDrawGrid* Sender, QPainter& Canvas);
-    void dgrdFieldCurrentCellChanged(int ACol, int ARow);
-    void dgrdFieldHoverCellChanged(int ACol, int ARow);
     void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
 
@@ -139,6 +138,5 @@ private:
     std::unique_ptr<TLevelList> FLevelList;
     TLevelCheck* FLevelCheck = nullptr;
     TStatusLine* FStatusLine = nullptr;
-    int FHoverCol = -1;
-    int FHoverRow = -1;
+    TPointedCell* FPointedCell = nullptr;
 };

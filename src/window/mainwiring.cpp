@@ -37,8 +37,7 @@ void TMainForm::ConnectControls()
     connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
     connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
     connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, Guarded(&TMainForm::dgrdFieldStrokeCancelled));
-    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
-    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    connect(FPointedCell, &TPointedCell::Changed, this, Guarded(&TMainForm::ShowCellStatus));
     ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
     ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
@@ -59,6 +58,7 @@ void TMainForm::ConnectDocument()
     });
     connect(&FDocument, &TLevelDocument::CellsChanged, this, &TMainForm::CellsChanged);
     connect(&FDocument, &TLevelDocument::StepRecorded, FStatusLine, &TStatusLine::ClearFileNotes);
+    connect(&FDocument, &TLevelDocument::ChangedFlagChanged, FStatusLine, &TStatusLine::ShowModified);
     connect(&FDocument, &TLevelDocument::LevelReplaced, this, [this] {
         ui->dgrdField->Invalidate();
         ShowCellStatus();
@@ -94,16 +94,21 @@ void TMainForm::CreateShortcuts()
                                              "actBrick6", "actBrick7", "actBrick8", "actBrick9", "actBrick10"};
     static const char* const PowerUpNames[] = {"actPowerUp1", "actPowerUp2", "actPowerUp3",
                                                "actPowerUp4", "actPowerUp5", "actPowerUp6"};
+    // Named as the status line names the kinds, so that a palette button's tool tip gives its key too.
     for (std::uint8_t Code = 1; Code <= 10; ++Code)
-        Table.push_back({nullptr, BrickNames[Code - 1], {}, {Qt::Key(Qt::Key_0 + Code % 10)}, [this, Code] {
-                             PaletteChoice::ClickButtonOf<TBrickItem>(ui->tbBricks, Code);
-                         }});
+        Table.push_back({nullptr,
+                         BrickNames[Code - 1],
+                         BrickName(Code),
+                         {Qt::Key(Qt::Key_0 + Code % 10)},
+                         [this, Code] { PaletteChoice::ClickButtonOf<TBrickItem>(ui->tbBricks, Code); },
+                         PaletteChoice::ButtonOf<TBrickItem>(ui->tbBricks, Code)});
     for (std::uint8_t Code = 1; Code <= 6; ++Code)
         Table.push_back({nullptr,
                          PowerUpNames[Code - 1],
-                         {},
+                         PowerUpName(Code),
                          {QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code))},
-                         [this, Code] { PaletteChoice::ClickButtonOf<TPowerUpItem>(ui->tbPowerUps, Code); }});
+                         [this, Code] { PaletteChoice::ClickButtonOf<TPowerUpItem>(ui->tbPowerUps, Code); },
+                         PaletteChoice::ButtonOf<TPowerUpItem>(ui->tbPowerUps, Code)});
     Table.push_back({nullptr,
                      "menCheckLevel",
                      QStringLiteral("Check Level"),

@@ -1,17 +1,20 @@
 #pragma once
 
-// The status line: the cell under the pointer (or the current cell), the level's counts, and messages
-// that come and go: the notes on a file just opened, "Saved ...".
+// The status line, in parts side by side that never cover each other: the cell the user last pointed at or
+// moved to, the notes on a file just opened (cut short to fit, whole in their tool tip), whether the level
+// has unsaved edits, and the level's counts. "Saved ..." comes and goes over the cell and the notes.
 
 #include "leveldata.h"
 
 #include <QObject>
 #include <QString>
 
+#include <cstdint>
 #include <string>
 
 class QLabel;
 class QStatusBar;
+class TElidedLabel;
 
 class TStatusLine : public QObject {
     Q_OBJECT
@@ -29,18 +32,25 @@ public:
     void ShowFileNotes(const std::string& Summary);
     void ClearFileNotes();
     void ShowSaved(const std::string& FileName);
+    // Whether the level has edits that its file does not hold.
+    void ShowModified(bool Modified);
     // Whatever the line said was about the level before.
     void Clear();
 
 private:
     QStatusBar* FBar;
     QLabel* labCell;
+    TElidedLabel* labNotes;
+    QLabel* labModified;
     QLabel* labCounts;
     int FSavedMessageMs;
-    bool FShowingFileNotes = false;
 };
 
 // "Column 4, Row 2: Brick 1, 3 Hits + Lower Speed".
 QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell);
+// The names the window shows for a kind: the catalogue's, the power-up's without "PowerUp - " before it.
+// A code no kind has is named by its number.
+QString BrickName(std::uint8_t Code);
+QString PowerUpName(std::uint8_t Code);
 // "37 bricks, 31 breakable, 6 power-ups".
 QString CountsText(const TLevelData& Level);
