@@ -92,6 +92,7 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     FStep.Clear();
     FStepOpen = false;
     FHistory.clear();
+    FSelection.Clear();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
     emit ChangedFlagChanged(IsChanged());
