@@ -121,7 +121,8 @@ private slots:
         E.ClickCell(1, 1);
         Capture.Answers = {TModalResult::No};
         E.ClickEntry("gamma.txt");
-        QCOMPARE(State(E), QStringLiteral("tool draw, brick 2, power-up 0, changed 0, steps 0/0, Level: data/levels/gamma.txt"));
+        QCOMPARE(State(E),
+                 QStringLiteral("tool draw, brick 2, power-up 0, changed 0, steps 0/0, Level: data/levels/gamma.txt"));
         QVERIFY(!E.Action("menUndo")->isEnabled());
         E.ClickCell(1, 1);
         Capture.Answers = {TModalResult::No};
@@ -211,15 +212,21 @@ private slots:
                 Items << Item->text() + " " + Item->shortcut().toString();
             Menus << Menu->text() + (Items.isEmpty() ? "" : " [" + Items.join(", ") + "]");
         }
-        QCOMPARE(Menus, (QStringList{"Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5]",
-                                     "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z]", "Exit"}));
+        QCOMPARE(Menus,
+                 (QStringList{
+                     "Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5]",
+                     "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z,  , Cut Ctrl+X, Copy Ctrl+C, Paste Ctrl+V, Delete Del,  , "
+                     "Select All Ctrl+A,  , Flip Horizontally X, Flip Vertically Y,  , Shift Left "
+                     "Alt+Left, Shift Right Alt+Right, Shift Up Alt+Up, Shift Down Alt+Down]",
+                     "Exit"}));
         QCOMPARE(E.Action("menRedo")->shortcuts().size(), 2);
         QCOMPARE(E.Action("menExit")->shortcut().toString(), QStringLiteral("Ctrl+Q"));
         QStringList Tips;
         for (const char* Name : {"btnNewLevel", "btnSaveLevel", "btnExec", "btnDraw", "btnErase"})
             Tips << E.Button(Name)->toolTip();
-        QCOMPARE(Tips, (QStringList{"New Level (Ctrl+N)", "Save Level (Ctrl+S)", "Test Level (F5)", "Draw (D)",
-                                    "Erase (E)"}));
+        QCOMPARE(
+            Tips,
+            (QStringList{"New Level (Ctrl+N)", "Save Level (Ctrl+S)", "Test Level (F5)", "Draw (D)", "Erase (E)"}));
     }
 
     // alpha.txt holds brick 1 at (0, 0), brick 2 with Single Shot at (1, 0) and the fixed brick at (2, 0).

@@ -86,6 +86,12 @@ void TStatusLine::ShowFileNotes(const std::string& Summary)
     FShowingFileNotes = true;
 }
 
+void TStatusLine::ShowNotice(const QString& Text)
+{
+    FBar->showMessage(Text);
+    FShowingFileNotes = true;
+}
+
 void TStatusLine::ClearFileNotes()
 {
     if (FShowingFileNotes)

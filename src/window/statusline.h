@@ -26,6 +26,8 @@ public:
     // What the file did not say stays until the next edit; an empty summary clears the line.
     void ShowFileNotes(const std::string& Summary);
     void ClearFileNotes();
+    // Why a command did nothing; it stays until the next edit, as the file notes do.
+    void ShowNotice(const QString& Text);
     void ShowSaved(const std::string& FileName);
     // Whatever the line said was about the level before.
     void Clear();
