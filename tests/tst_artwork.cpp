@@ -109,7 +109,7 @@ private slots:
         for (const TCatalogueEntry& Kind : PowerUpKinds())
             QTest::newRow(Kind.ImageFile) << QString(Kind.ImageFile) << QSize(23, 11) << false;
         for (const char* Tool : {"tool_erase", "tool_draw", "tool_new", "tool_save", "tool_run", "tool_cell",
-                                 "tool_rectangle", "tool_fill", "tool_mirror", "tool_pick"})
+                                 "tool_rectangle", "tool_fill", "tool_mirror", "tool_pick", "tool_select"})
             QTest::newRow(Tool) << QString("editor/images/%1.bmp").arg(Tool) << QSize(16, 16) << true;
         QTest::newRow("icon") << "editor/images/zolvane.bmp" << QSize(32, 32) << true;
     }

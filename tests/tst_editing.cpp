@@ -245,8 +245,12 @@ private slots:
             Menus << Menu->text() + (Items.isEmpty() ? "" : " [" + Items.join(", ") + "]");
         }
         QCOMPARE(Menus,
-                 (QStringList{"Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5, Check Level Ctrl+L]",
-                              "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z]", "Exit"}));
+                 (QStringList{
+                     "Level [New Level Ctrl+N, Save Level Ctrl+S, Test Level F5, Check Level Ctrl+L]",
+                     "Edit [Undo Ctrl+Z, Redo Ctrl+Shift+Z,  , Cut Ctrl+X, Copy Ctrl+C, Paste Ctrl+V, Delete Del,  , "
+                     "Select All Ctrl+A,  , Flip Horizontally X, Flip Vertically Y,  , Shift Left "
+                     "Alt+Left, Shift Right Alt+Right, Shift Up Alt+Up, Shift Down Alt+Down]",
+                     "Exit"}));
         QCOMPARE(E.Action("menRedo")->shortcuts().size(), 2);
         QCOMPARE(E.Action("menExit")->shortcut().toString(), QStringLiteral("Ctrl+Q"));
         QStringList Tips;
@@ -313,7 +317,7 @@ private slots:
         E.Key("5");
         E.ClickCell(10, 0);
         QTRY_COMPARE(FramePixel(1, 4), Before);
-        QCOMPARE(E.Message(), QString());
+        QCOMPARE(E.Notes(), QString());
         QCOMPARE(Capture.Shown.size(), 0);
     }
 

@@ -107,6 +107,7 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     SetStepOpen(false);
     FHistory.clear();
     FHistory.setClean();
+    FSelection.Clear();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
     emit ChangedFlagChanged(IsChanged());

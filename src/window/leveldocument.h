@@ -5,6 +5,7 @@
 // the history, the changed flag and whoever shows the level all hear of it.
 
 #include "celldiff.h"
+#include "cellselection.h"
 #include "filenotes.h"
 #include "leveldata.h"
 #include "safefile.h"
@@ -32,6 +33,9 @@ public:
     const QUndoStack& History() const { return FHistory; }
     QUndoStack& History() { return FHistory; }
     const TFileIdentity& FileIdentity() const { return FFileIdentity; }
+    // The cells the block commands work on; opening a level or starting a new one drops it.
+    TCellSelection& Selection() { return FSelection; }
+    const TCellSelection& Selection() const { return FSelection; }
 
     // Reads Path into the document; the level, the file name and the history stay as they were when the
     // file cannot be read. Throws EInOutError.
@@ -100,6 +104,7 @@ private:
     // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
     TFileIdentity FFileIdentity;
     QUndoStack FHistory;
+    TCellSelection FSelection;
     // The step being recorded: the cells the open stroke has changed so far.
     TCellDiff FStep;
     QString FStepName;

@@ -72,6 +72,8 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     FCellTool = std::make_unique<TCellTool>(*FToolContext);
     FRectangleTool = std::make_unique<TRectangleTool>(*FToolContext);
     FFillTool = std::make_unique<TFillTool>(*FToolContext);
+    FBlocks =
+        std::make_unique<TBlockCommands>(*FToolContext, [this](const QString& Text) { FStatusLine->ShowNotice(Text); });
 
     ConnectControls();
     ConnectDocument();
@@ -178,6 +180,7 @@ void TMainForm::dgrdFieldDrawOver(TDrawGrid*, QPainter& Canvas)
     if (ui->btnMirror->isChecked())
         Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
     FLevelCheck->DrawOver(Canvas);
+    FBlocks->DrawOver(Canvas);
     if (FStrokeTool)
         FStrokeTool->DrawOver(Canvas);
 }
@@ -186,7 +189,7 @@ void TMainForm::dgrdFieldDrawCell(TDrawGrid*, int ACol, int ARow, const QRect& R
                                   QPainter& Canvas)
 {
     if (FDocument.Level().Loaded != 0)
-        PaintFieldCell(Canvas, Rect, FDocument.Cell(ACol, ARow), FPictures);
+        PaintFieldCell(Canvas, Rect, FBlocks->ShownCell(ACol, ARow), FPictures);
 }
 
 void TMainForm::CellsChanged(const QList<QPoint>& Cells)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "application.h"
+#include "blockcommands.h"
 #include "catalogue.h"
 #include "drawgrid.h"
 #include "fieldgeometry.h"
@@ -73,6 +74,7 @@ private:
     void btnCellClick();
     void btnRectangleClick();
     void btnFillClick();
+    void btnSelectClick();
     void btnMirrorClick();
     void btnPickClick();
     void menUndoClick();
@@ -134,6 +136,8 @@ private:
     std::unique_ptr<TRectangleTool> FRectangleTool;
     std::unique_ptr<TFillTool> FFillTool;
     TFieldTool* FStrokeTool = nullptr;
+    // Select, the selection and the Edit menu's block commands.
+    std::unique_ptr<TBlockCommands> FBlocks;
 
     std::unique_ptr<TLevelList> FLevelList;
     TLevelCheck* FLevelCheck = nullptr;

@@ -28,6 +28,7 @@ void TMainForm::ConnectControls()
     connect(ui->btnCell, &QToolButton::clicked, this, Guarded(&TMainForm::btnCellClick));
     connect(ui->btnRectangle, &QToolButton::clicked, this, Guarded(&TMainForm::btnRectangleClick));
     connect(ui->btnFill, &QToolButton::clicked, this, Guarded(&TMainForm::btnFillClick));
+    connect(ui->btnSelect, &QToolButton::clicked, this, Guarded(&TMainForm::btnSelectClick));
     connect(ui->btnMirror, &QToolButton::clicked, this, Guarded(&TMainForm::btnMirrorClick));
     connect(ui->btnPick, &QToolButton::clicked, this, Guarded(&TMainForm::btnPickClick));
 
@@ -87,6 +88,7 @@ void TMainForm::CreateShortcuts()
         {nullptr, "actCell", QStringLiteral("Cell"), {Qt::Key_P}, Click(ui->btnCell), ui->btnCell},
         {nullptr, "actRectangle", QStringLiteral("Rectangle"), {Qt::Key_R}, Click(ui->btnRectangle), ui->btnRectangle},
         {nullptr, "actFill", QStringLiteral("Fill"), {Qt::Key_F}, Click(ui->btnFill), ui->btnFill},
+        {nullptr, "actSelect", QStringLiteral("Select"), {Qt::Key_S}, Click(ui->btnSelect), ui->btnSelect},
         {nullptr, "actMirror", QStringLiteral("Mirror"), {Qt::Key_M}, Click(ui->btnMirror), ui->btnMirror},
         {nullptr, "actPick", QStringLiteral("Pick"), {Qt::Key_I}, Click(ui->btnPick), ui->btnPick},
     };
@@ -115,6 +117,7 @@ void TMainForm::CreateShortcuts()
                      {Qt::CTRL | Qt::Key_L},
                      Call(&TMainForm::menCheckLevelClick)});
     ui->menLevel->addAction(AddWindowActions(this, Table).last());
+    FBlocks->Install(this, ui->menEdit);
 }
 
 void TMainForm::LoadToolImages()
@@ -132,6 +135,7 @@ void TMainForm::LoadToolImages()
         {"tool_run.bmp", ui->btnExec, ui->menTestLevel},    {"tool_cell.bmp", ui->btnCell, nullptr},
         {"tool_rectangle.bmp", ui->btnRectangle, nullptr},  {"tool_fill.bmp", ui->btnFill, nullptr},
         {"tool_mirror.bmp", ui->btnMirror, nullptr},        {"tool_pick.bmp", ui->btnPick, nullptr},
+        {"tool_select.bmp", ui->btnSelect, nullptr},
     };
     for (const TToolPicture& Tool : Pictures) {
         const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));

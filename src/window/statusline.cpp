@@ -9,6 +9,8 @@
 #include <QStatusBar>
 #include <QStringList>
 
+#include <utility>
+
 #include <algorithm>
 #include <vector>
 
@@ -144,9 +146,17 @@ void TStatusLine::ShowFileNotes(const std::string& Summary)
     labNotes->SetFullText(ForDisplay(Summary));
 }
 
+void TStatusLine::ShowNotice(const QString& Text)
+{
+    FBar->showMessage(Text);
+    FShowingNotice = true;
+}
+
 void TStatusLine::ClearFileNotes()
 {
     labNotes->SetFullText(QString());
+    if (std::exchange(FShowingNotice, false))
+        FBar->clearMessage();
 }
 
 void TStatusLine::ShowSaved(const std::string& FileName)

@@ -31,6 +31,8 @@ public:
     // What the file did not say stays until the next edit; an empty summary clears the line.
     void ShowFileNotes(const std::string& Summary);
     void ClearFileNotes();
+    // Why a command did nothing; it stays until the next edit, as the file notes do.
+    void ShowNotice(const QString& Text);
     void ShowSaved(const std::string& FileName);
     // Whether the level has edits that its file does not hold.
     void ShowModified(bool Modified);
@@ -39,6 +41,7 @@ public:
 
 private:
     QStatusBar* FBar;
+    bool FShowingNotice = false;
     QLabel* labCell;
     TElidedLabel* labNotes;
     QLabel* labModified;
