@@ -6,6 +6,9 @@ zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messag
 add_dependencies(tst_editing zolvane_images)
 zolvane_add_test(NAME tst_shapetools SOURCES tst_shapetools.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_shapetools zolvane_images)
+zolvane_add_test(NAME tst_levelset_window SOURCES tst_levelset_window.cpp editorharness.h messagecapture.h
+  LIBS zolvane_window)
+add_dependencies(tst_levelset_window zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)

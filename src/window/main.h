@@ -9,6 +9,7 @@
 #include "imagelist.h"
 #include "leveldocument.h"
 #include "levellist.h"
+#include "levelsetcommands.h"
 #include "statusline.h"
 #include "uZolvane.h"
 
@@ -135,6 +136,7 @@ private:
     TFieldTool* FStrokeTool = nullptr;
 
     std::unique_ptr<TLevelList> FLevelList;
+    std::unique_ptr<TLevelSetCommands> FLevelSet;
     TStatusLine* FStatusLine = nullptr;
     int FHoverCol = -1;
     int FHoverRow = -1;

@@ -99,6 +99,12 @@ void TStatusLine::ShowSaved(const std::string& FileName)
     FBar->showMessage(QStringLiteral("Saved ") + ForDisplay(FileName), FSavedMessageMs);
 }
 
+void TStatusLine::ShowNote(const QString& Text)
+{
+    FShowingFileNotes = false;
+    FBar->showMessage(Text, FSavedMessageMs);
+}
+
 void TStatusLine::Clear()
 {
     FBar->clearMessage();

@@ -27,6 +27,8 @@ public:
     void ShowFileNotes(const std::string& Summary);
     void ClearFileNotes();
     void ShowSaved(const std::string& FileName);
+    // What a command did to the level's file ("level3.txt is now level2.txt"), shown as long as "Saved ...".
+    void ShowNote(const QString& Text);
     // Whatever the line said was about the level before.
     void Clear();
 
