@@ -6,9 +6,11 @@
 
 namespace {
 
-// Takes back a move Qt filed under the current folder, into "files" beside an "info" folder of its
-// making, and leaves those folders as it found them when they are empty.
-bool TakeBack(const QString& Stray, const QString& Path)
+const QString StrayFolders[] = {QStringLiteral("files"), QStringLiteral("info")};
+
+// Takes back a move Qt filed under the current folder, into "files" beside an "info" folder, removing
+// the folders of those that Qt made (Made) once they are empty.
+bool TakeBack(const QString& Stray, const QString& Path, const QList<bool>& Made)
 {
     if (QFileInfo::exists(Path) || !QFile::rename(Stray, Path))
         return false;
@@ -16,8 +18,9 @@ bool TakeBack(const QString& Stray, const QString& Path)
     QDir Trash = Moved.absoluteDir();
     Trash.cdUp();
     QFile::remove(Trash.filePath(QStringLiteral("info/") + Moved.fileName() + QStringLiteral(".trashinfo")));
-    Trash.rmdir(QStringLiteral("files"));
-    Trash.rmdir(QStringLiteral("info"));
+    for (int I = 0; I < Made.size(); ++I)
+        if (Made[I])
+            Trash.rmdir(StrayFolders[I]);
     return true;
 }
 
@@ -25,6 +28,9 @@ bool TakeBack(const QString& Stray, const QString& Path)
 
 QString MoveToTrash(const QString& Path)
 {
+    QList<bool> Made;
+    for (const QString& Folder : StrayFolders)
+        Made << !QFileInfo::exists(Folder);
     QFile File(Path);
     if (!File.moveToTrash())
         return File.errorString();
@@ -32,7 +38,7 @@ QString MoveToTrash(const QString& Path)
     // the current folder instead: that is no trash, and the file goes back.
     if (QFileInfo(File.fileName()).isAbsolute())
         return {};
-    if (!TakeBack(File.fileName(), Path))
+    if (!TakeBack(File.fileName(), Path, Made))
         return QStringLiteral("No trash folder can be made, and the file was left at ") +
             QDir::toNativeSeparators(QFileInfo(File.fileName()).absoluteFilePath());
     return QStringLiteral("No trash folder can be made");

@@ -6,6 +6,7 @@
 #include "levellistview.h"
 #include "levelset.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHelpEvent>
 #include <QToolTip>
@@ -40,11 +41,12 @@ TLevelList::TLevelList(TLevelListView* View, const TFieldPictures* Pictures) : F
 void TLevelList::Fill(const std::string& Folder)
 {
     // Held whole: the list keeps following the folder it was filled from whatever the current folder becomes.
-    const QString Absolute = QFileInfo(PathForQt(Folder)).absoluteFilePath();
+    const QString Absolute = QDir(PathForQt(Folder)).absolutePath();
     FFolder = QFile::encodeName(Absolute).toStdString() + '/';
     if (!FWatcher.directories().isEmpty())
         FWatcher.removePaths(FWatcher.directories());
-    FWatcher.addPath(Absolute);
+    if (QFileInfo(Absolute).isDir())
+        FWatcher.addPath(Absolute);
     Refresh();
 }
 
