@@ -3,6 +3,7 @@
 #include "exceptions.h"
 #include "messagecapture.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -175,6 +176,48 @@ private slots:
         const QStringList Expected = WithCancel ? QStringList{"&Yes*", "&No", "Cancel"} : QStringList{"&Yes", "&No*"};
         QCOMPARE(Captions, Expected);
         QCOMPARE(int(Result), Answer);
+    }
+
+    // The real text box: the part asked for is selected, so typing replaces just that.
+    void textBoxStartsWithThePartSelected_data()
+    {
+        QTest::addColumn<QString>("Action");
+        QTest::addColumn<QString>("Answer"); // "<none>" for Cancel
+        QTest::newRow("typing replaces the selection, Enter is OK") << "Enter" << "first.txt";
+        QTest::newRow("OK") << "OK" << "first.txt";
+        QTest::newRow("Esc is Cancel") << "Esc" << "<none>";
+        QTest::newRow("close box is Cancel") << "Close" << "<none>";
+    }
+    void textBoxStartsWithThePartSelected()
+    {
+        QFETCH(QString, Action);
+        QFETCH(QString, Answer);
+        QString Selected;
+        QTimer Answerer;
+        Answerer.setInterval(10);
+        QObject::connect(&Answerer, &QTimer::timeout, [&] {
+            QWidget* Box = QApplication::activeModalWidget();
+            if (!Box)
+                return;
+            Answerer.stop();
+            auto* Line = Box->findChild<QLineEdit*>();
+            Selected = Line->selectedText();
+            QTest::keyClicks(Line, "first");
+            if (Action == "Enter")
+                QTest::keyClick(Line, Qt::Key_Return);
+            else if (Action == "Esc")
+                QTest::keyClick(Box, Qt::Key_Escape);
+            else if (Action == "Close")
+                Box->close();
+            for (QPushButton* Button : Box->findChildren<QPushButton*>())
+                if (Button->text().remove('&') == Action)
+                    Button->click();
+        });
+        Answerer.start();
+        const std::optional<QString> Typed =
+            AskText({QStringLiteral("Rename Level"), QStringLiteral("New name:"), QStringLiteral("level3.txt"), 0, 6});
+        QCOMPARE(Selected, QStringLiteral("level3"));
+        QCOMPARE(Typed.value_or(QStringLiteral("<none>")), Answer);
     }
 };
 

@@ -10,6 +10,9 @@ zolvane_add_test(NAME tst_shapetools SOURCES tst_shapetools.cpp editorharness.h 
 add_dependencies(tst_shapetools zolvane_images)
 zolvane_add_test(NAME tst_blocks SOURCES tst_blocks.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_blocks zolvane_images)
+zolvane_add_test(NAME tst_levelset_window SOURCES tst_levelset_window.cpp editorharness.h messagecapture.h
+  LIBS zolvane_window)
+add_dependencies(tst_levelset_window zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)

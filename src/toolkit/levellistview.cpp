@@ -27,10 +27,12 @@ public:
         Guard(Selection, Command, [&] { QItemSelectionModel::select(Selection, Command); });
     }
 
-    // Qt's own setCurrentIndex() calls select() again; only the outermost call asks and reports.
+    // Qt's own setCurrentIndex() calls select() again; only the outermost call asks and reports. The entry
+    // is held by a persistent index, which follows it when the query adds or takes entries above it.
     void setCurrentIndex(const QModelIndex& Index, SelectionFlags Command) override
     {
-        Guard(QItemSelection(Index, Index), Command, [&] { QItemSelectionModel::setCurrentIndex(Index, Command); });
+        const QPersistentModelIndex Target(Index);
+        Guard(QItemSelection(Index, Index), Command, [&] { QItemSelectionModel::setCurrentIndex(Target, Command); });
     }
 
 private:
@@ -130,9 +132,14 @@ QListWidgetItem* TLevelListView::FindCaption(const QString& Caption) const
 
 QListWidgetItem* TLevelListView::AddName(const QByteArray& Name)
 {
+    return InsertName(count(), Name);
+}
+
+QListWidgetItem* TLevelListView::InsertName(int Row, const QByteArray& Name)
+{
     auto* Item = new QListWidgetItem(QString::fromUtf8(Name));
     Item->setData(Qt::UserRole, Name);
-    addItem(Item);
+    insertItem(Row, Item);
     return Item;
 }
 

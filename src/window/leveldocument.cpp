@@ -6,6 +6,7 @@
 #include "inouterror.h"
 #include "levelfile.h"
 #include "levelfolder.h"
+#include "trailercommand.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -120,6 +121,27 @@ void TLevelDocument::SetChanged(bool Changed)
         return;
     FLevel.Changed = Flag;
     emit ChangedFlagChanged(Changed);
+}
+
+void TLevelDocument::FollowFile(const std::string& Path)
+{
+    FLevel.FileName = Path;
+    emit FileNameChanged(FLevel.FileName);
+}
+
+void TLevelDocument::SetTrailerText(const std::string& Text, const QString& Name)
+{
+    CommitStep();
+    if (Text == FLevel.TrailerText)
+        return;
+    FHistory.push(new TTrailerCommand(Name, *this, FLevel.TrailerText, Text));
+    emit StepRecorded();
+}
+
+void TLevelDocument::RestoreTrailer(const std::string& Text)
+{
+    FLevel.TrailerText = Text;
+    SetChanged(true);
 }
 
 // Painting

@@ -56,6 +56,12 @@ public:
     // path written. Throws EInOutError.
     std::string Save(const TNewLevelPlace& Place);
 
+    // The level's file has been given the name Path, by this editor or another: the level follows it, its
+    // unsaved edits and its history kept.
+    void FollowFile(const std::string& Path);
+    // The level's text (the trailer line), set as one step of the history; "" removes it.
+    void SetTrailerText(const std::string& Text, const QString& Name);
+
     // Paints Cells with Rule into the step being recorded (a step of its own when none is open). Name
     // names the step when this is its first change. Returns whether any cell's value changed.
     bool Paint(const TCellPositions& Cells, const TCellRule& Rule, const QString& Name);
@@ -89,11 +95,13 @@ signals:
 
 private:
     friend class TCellEditCommand;
+    friend class TTrailerCommand;
     void SetChanged(bool Changed);
     void SetStepOpen(bool Open);
     // Writes the befores or the afters of a step back, as undo and redo do.
     void Restore(const TCellDiff& Diff, bool After);
     void CommitStep();
+    void RestoreTrailer(const std::string& Text);
     void ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity);
     void ConfirmOverwrite() const;
     std::string SaveUnderNewName(const TNewLevelPlace& Place);

@@ -64,7 +64,8 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     LoadToolImages();
     FStatusLine = new TStatusLine(ui->sbStatus);
     FPointedCell = new TPointedCell(ui->dgrdField);
-    FLevelList = std::make_unique<TLevelList>(ui->lvLevels);
+    FLevelList = std::make_unique<TLevelList>(ui->lvLevels, &FPictures);
+    FLevelSet.reset(new TLevelSetCommands({FDocument, *FLevelList, *FStatusLine, [this] { QuerySaveChanges(); }}));
     FLevelCheck = new TLevelCheck(FDocument, *ui->dgrdField);
     FToolContext.reset(new TToolContext{FDocument, *ui->dgrdField, [this] { return CurrentRule(); },
                                         [this] { return ui->btnMirror->isChecked(); },
@@ -79,6 +80,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     ConnectDocument();
     FormCreate();
     CreateShortcuts();
+    FLevelSet->RecoverAtStart({LevelFolder, FGameDir + LevelFolder});
     ShowCellStatus();
     ShowCounts();
     ui->dgrdField->setFocus();
@@ -236,7 +238,8 @@ void TMainForm::ShowCounts()
 
 void TMainForm::ShowLevelName()
 {
-    ui->labLevel->setText(QStringLiteral("Level: ") + ForDisplay(FDocument.Level().FileName));
+    const std::string& Name = FDocument.Level().FileName;
+    ui->labLevel->setText(QStringLiteral("Level: ") + (Name.empty() ? QStringLiteral("New one") : ForDisplay(Name)));
 }
 
 void TMainForm::LoadLevelByName(const std::string& Name)
@@ -287,14 +290,11 @@ void TMainForm::btnNewLevelClick()
     QuerySaveChanges();
     FDocument.New();
     FStatusLine->Clear();
-    ui->labLevel->setText(QStringLiteral("Level: New one"));
 }
 
 void TMainForm::SaveCurrentLevel()
 {
     const std::string Path = FDocument.Save({FGameDir, FLevelList->Names()});
-    FLevelList->Add(Path);
-    ShowLevelName();
     FStatusLine->ShowSaved(FileNameOf(Path));
 }
 

@@ -12,6 +12,7 @@
 #include "leveldocument.h"
 #include "levellist.h"
 #include "pointedcell.h"
+#include "levelsetcommands.h"
 #include "statusline.h"
 #include "uZolvane.h"
 
@@ -141,6 +142,7 @@ private:
 
     std::unique_ptr<TLevelList> FLevelList;
     TLevelCheck* FLevelCheck = nullptr;
+    std::unique_ptr<TLevelSetCommands> FLevelSet;
     TStatusLine* FStatusLine = nullptr;
     TPointedCell* FPointedCell = nullptr;
 };

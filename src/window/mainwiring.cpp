@@ -60,6 +60,12 @@ void TMainForm::ConnectDocument()
     connect(&FDocument, &TLevelDocument::CellsChanged, this, &TMainForm::CellsChanged);
     connect(&FDocument, &TLevelDocument::StepRecorded, FStatusLine, &TStatusLine::ClearFileNotes);
     connect(&FDocument, &TLevelDocument::ChangedFlagChanged, FStatusLine, &TStatusLine::ShowModified);
+    // The label and the list's selection always name the level in the editor.
+    connect(&FDocument, &TLevelDocument::FileNameChanged, this, [this](const std::string& FileName) {
+        ShowLevelName();
+        FLevelList->ShowEdited(FileName);
+    });
+    connect(FLevelList.get(), &TLevelList::FilesChanged, this, [this] { FLevelSet->ReadAgainIfChanged(); });
     connect(&FDocument, &TLevelDocument::LevelReplaced, this, [this] {
         ui->dgrdField->Invalidate();
         ShowCellStatus();
@@ -83,6 +89,12 @@ void TMainForm::CreateShortcuts()
          {},
          {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
          Call(&TMainForm::menRedoClick)},
+        {ui->menMoveLevelUp, nullptr, {}, {Qt::CTRL | Qt::SHIFT | Qt::Key_Up}, [this] { FLevelSet->MoveUp(); }},
+        {ui->menMoveLevelDown, nullptr, {}, {Qt::CTRL | Qt::SHIFT | Qt::Key_Down}, [this] { FLevelSet->MoveDown(); }},
+        {ui->menDuplicateLevel, nullptr, {}, {Qt::CTRL | Qt::Key_D}, [this] { FLevelSet->Duplicate(); }},
+        {ui->menRenameLevel, nullptr, {}, {Qt::Key_F2}, [this] { FLevelSet->Rename(); }},
+        {ui->menDeleteLevel, nullptr, {}, {Qt::CTRL | Qt::Key_Delete}, [this] { FLevelSet->Delete(); }},
+        {ui->menLevelText, nullptr, {}, {Qt::CTRL | Qt::Key_T}, [this] { FLevelSet->EditLevelText(); }},
         {nullptr, "actDraw", QStringLiteral("Draw"), {Qt::Key_D}, Click(ui->btnDraw), ui->btnDraw},
         {nullptr, "actErase", QStringLiteral("Erase"), {Qt::Key_E}, Click(ui->btnErase), ui->btnErase},
         {nullptr, "actCell", QStringLiteral("Cell"), {Qt::Key_P}, Click(ui->btnCell), ui->btnCell},
@@ -118,6 +130,9 @@ void TMainForm::CreateShortcuts()
                      Call(&TMainForm::menCheckLevelClick)});
     ui->menLevel->addAction(AddWindowActions(this, Table).last());
     FBlocks->Install(this, ui->menEdit);
+    FLevelSet->Attach(ui->lvLevels,
+                      {ui->menMoveLevelUp, ui->menMoveLevelDown, ui->menDuplicateLevel, ui->menRenameLevel,
+                       ui->menDeleteLevel, ui->menLevelText});
 }
 
 void TMainForm::LoadToolImages()

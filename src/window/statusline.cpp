@@ -170,6 +170,11 @@ void TStatusLine::ShowModified(bool Modified)
     labModified->setText(Modified ? QLatin1String(ModifiedText) : QString());
 }
 
+void TStatusLine::ShowNote(const QString& Text)
+{
+    FBar->showMessage(Text, FSavedMessageMs);
+}
+
 void TStatusLine::Clear()
 {
     FBar->clearMessage();

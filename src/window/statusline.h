@@ -36,6 +36,8 @@ public:
     void ShowSaved(const std::string& FileName);
     // Whether the level has edits that its file does not hold.
     void ShowModified(bool Modified);
+    // What a command did to the level's file ("level3.txt is now level2.txt"), shown as long as "Saved ...".
+    void ShowNote(const QString& Text);
     // Whatever the line said was about the level before.
     void Clear();
 
