@@ -206,7 +206,7 @@ void TestBlocks::blockCommandsAreOneStepEach()
     QFETCH(QString, clipboardAfter);
     QFETCH(QString, message);
     TGameDir Dir;
-    WriteFile(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
+    WriteBytes(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
     TMessageCapture Capture;
     TEditor E(Dir, level);
     PointerOffTheGrid(E);
@@ -224,7 +224,7 @@ void TestBlocks::blockCommandsAreOneStepEach()
 void TestBlocks::copyInOneWindowPastesInAnother()
 {
     TGameDir Dir;
-    WriteFile(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
+    WriteBytes(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
     QGuiApplication::clipboard()->clear();
     TEditor From(Dir, "abc.txt");
     Run(From, "key S; press 1 0; release 2 1; key Ctrl+C");
@@ -242,7 +242,7 @@ void TestBlocks::copyInOneWindowPastesInAnother()
 void TestBlocks::pastePreviewFollowsThePointer()
 {
     TGameDir Dir;
-    WriteFile(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
+    WriteBytes(Dir.Levels() / "abc.txt", FieldOf(Abc).toStdString());
     TEditor E(Dir, "abc.txt");
     PointerOffTheGrid(E);
     QGuiApplication::clipboard()->setText("7.8.1.\r\n9W..2E\r\n"); // an empty cell on its edge
@@ -290,7 +290,7 @@ void TestBlocks::selectionOutlineStaysUntilDropped()
 {
     QFETCH(QString, script);
     TGameDir Dir;
-    WriteFile(Dir.Levels() / "row.txt", FieldOf({"", "3.3.3.3.3."}).toStdString());
+    WriteBytes(Dir.Levels() / "row.txt", FieldOf({"", "3.3.3.3.3."}).toStdString());
     TEditor E(Dir, "row.txt");
     const QRect Outline = OutlineOf(*E.Grid, {1, 1, 3, 2});
     const auto Top = [&] {

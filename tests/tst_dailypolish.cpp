@@ -338,7 +338,7 @@ private slots:
         QFETCH(QString, script);
         QFETCH(QStringList, texts);
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "crowded.txt", CrowdedDamagedLevel());
+        WriteBytes(Dir.Levels() / "crowded.txt", CrowdedDamagedLevel());
         TMessageCapture Capture;
         TEditor E(Dir, level);
         QCOMPARE(E.Form.devicePixelRatio(), ExpectedScale());

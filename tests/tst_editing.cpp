@@ -298,7 +298,7 @@ private slots:
     void checkLevelFramesProblemsUntilTheNextEdit()
     {
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "vault.txt",
+        WriteBytes(Dir.Levels() / "vault.txt",
                   EmptyRows(3) + Row("#.#.#.") + Row("#.1.#S") + Row("#.#.#.") + EmptyRows(4));
         TMessageCapture Capture;
         TEditor E(Dir, "vault.txt");

@@ -26,14 +26,14 @@ std::string NumberedLevel(int N)
 void AddNumbered(const TGameDir& Dir, const QStringList& Names)
 {
     for (const QString& Name : Names)
-        WriteFile(Dir.Levels() / Name.toStdString(), NumberedLevel(LevelNumberOf(Name.toStdString())));
+        WriteBytes(Dir.Levels() / Name.toStdString(), NumberedLevel(LevelNumberOf(Name.toStdString())));
 }
 
 TFolder Snapshot(const fs::path& Folder)
 {
     TFolder Files;
     for (const auto& Entry : fs::directory_iterator(Folder))
-        Files[Entry.path().filename().string()] = ReadFile(Entry.path());
+        Files[Entry.path().filename().string()] = ReadBytes(Entry.path());
     return Files;
 }
 
@@ -113,7 +113,7 @@ public:
         fs::create_directories(Data());
         if (Broken == "files is a file") {
             fs::create_directories(Data() / "Trash");
-            WriteFile(Files(), "");
+            WriteBytes(Files(), "");
         }
     }
 
@@ -411,7 +411,7 @@ private slots:
         QCOMPARE(Changes(Before, Snapshot(Dir.Levels())), Changed);
         QCOMPARE(Listing(Dir.Path()), (QStringList{"data", "editor"}));
         if (Gone)
-            QCOMPARE(QString::fromStdString(ReadFile(FTrash->Files() / "level2.txt")),
+            QCOMPARE(QString::fromStdString(ReadBytes(FTrash->Files() / "level2.txt")),
                      QString::fromStdString(Before.at("level2.txt")));
         QCOMPARE(E.Label->text(),
                  Gone ? QStringLiteral("Level: New one") : QStringLiteral("Level: data/levels/level2.txt"));
@@ -511,7 +511,7 @@ private slots:
         QCOMPARE(E.Form.Level().Changed, 1);
         E.Key("Ctrl+Shift+Z");
         E.Key("Ctrl+S");
-        const std::string File = ReadFile(Dir.Levels() / Open.toStdString());
+        const std::string File = ReadBytes(Dir.Levels() / Open.toStdString());
         QCOMPARE(QString::fromStdString(File.substr(10 * 42)), Saved);
         QCOMPARE(ShownTexts(Capture), QStringList{});
     }
@@ -555,7 +555,7 @@ private slots:
         } else if (Change == "write") {
             std::ofstream(Dir.Levels() / "level2.txt", std::ios::binary | std::ios::in) << Theirs;
         } else {
-            WriteFile(Dir.Levels() / "other.tmp", Theirs);
+            WriteBytes(Dir.Levels() / "other.tmp", Theirs);
             fs::rename(Dir.Levels() / "other.tmp", Dir.Levels() / "level2.txt");
         }
         if (ReadAgain)
@@ -587,7 +587,7 @@ private slots:
         QFETCH(QString, Entry);
         QFETCH(QString, Text);
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "delta.txt", Row("9W1") + EmptyRows(9) + ":\r\n<b> &\r\n");
+        WriteBytes(Dir.Levels() / "delta.txt", Row("9W1") + EmptyRows(9) + ":\r\n<b> &\r\n");
         TEditor E(Dir);
         QListWidgetItem* Item = E.List->FindCaption(Entry);
         const QPoint At = E.List->visualItemRect(Item).center();
