@@ -98,10 +98,6 @@ QString CountsText(const TLevelData& Level)
         }
     QString Text = Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") +
         Counted(Breakable, "breakable", "breakable") + QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
-    // An empty field has nothing to break, which goes without saying.
-    for (const TLevelProblem& Problem : LevelProblems(Level))
-        if (Bricks > 0 || Problem.Kind != TLevelProblemKind::NothingToBreak)
-            Text += QStringLiteral(", ") + QString::fromStdString(Problem.Text);
     return Text;
 }
 
