@@ -327,9 +327,12 @@ void TestBlocks::deleteActsOnlyWhileTheGridHasTheFocus()
     QCOMPARE(Enabled(), QStringList(3, ""));
     Run(E, "key Ctrl+A");
     QCOMPARE(Enabled(), (QStringList{"cut", "copy", "delete"}));
+    // On the list, Del is the list's own delete, which asks first; the block stays.
+    TMessageCapture Capture;
     E.List->setFocus();
     E.Key("Del");
     QCOMPARE(E.Field(), Opened);
+    QCOMPARE(ShownTexts(Capture), QStringList{"Delete alpha.txt? It will be moved to the trash."});
     E.Grid->setFocus();
     E.Key("Del");
     QCOMPARE(E.Field(), FieldOf({}));
