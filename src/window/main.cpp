@@ -89,8 +89,9 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 TMainForm::~TMainForm()
 {
     FormDestroy();
-    // The grid reports its hiding while the base class takes the window down, when ui is gone already.
-    disconnect(ui->dgrdField, nullptr, this, nullptr);
+    // The grid reports its hiding while the base class takes the window down, when this form and ui are gone
+    // already; its signals reach the form directly and through the pointed cell, so none may leave it now.
+    ui->dgrdField->blockSignals(true);
 }
 
 void TMainForm::FormCreate()
