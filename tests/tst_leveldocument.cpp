@@ -3,6 +3,7 @@
 
 #include "exceptions.h"
 #include "leveldocument.h"
+#include "folderlock.h"
 #include "levelfile.h"
 #include "levelfiletools.h"
 #include "messagecapture.h"
@@ -181,8 +182,8 @@ private slots:
                            "cells 4,4",    "cells 3,0", "step recorded"};
         QTest::newRow("undo within a stroke takes back its paints so far and the stroke goes on")
             << "begin; draw 3 0 2,0; undo; draw 4 0 3,0; end" << QList<QByteArray>{"1S2...4."} << true << 1 << "Draw"
-            << QStringList{"changed true", "cells 2,0",    "step recorded", "cells 2,0",
-                           "changed false", "changed true", "cells 3,0",    "step recorded"};
+            << QStringList{"changed true",  "cells 2,0",    "step recorded", "cells 2,0",
+                           "changed false", "changed true", "cells 3,0",     "step recorded"};
     }
     void editsRecordStepsThatUndoAndRedo()
     {
@@ -265,7 +266,7 @@ private slots:
         QCOMPARE(QString::fromStdString(Saved), QString::fromStdString(LevelPath(Path(Expected))));
         QCOMPARE(FDocument->Level(), Written);
         QCOMPARE(ReadBytes(QString::fromStdString(Saved)), QByteArray::fromStdString(FormatLevel(Written)));
-        QStringList Files = InFolder + QStringList{"start.txt", Expected};
+        QStringList Files = InFolder + QStringList{FolderLockFileName, "start.txt", Expected};
         Files.sort();
         QCOMPARE(Listing(QString::fromStdString(LevelPath(""))), Files);
         QCOMPARE(FLog->Lines, (QStringList{"changed false", "file name data/levels/" + Expected}));
@@ -322,6 +323,46 @@ private slots:
         QCOMPARE(Questions(Capture), Asked);
         if (!Written)
             QCOMPARE(FDocument->Level(), Ours);
+    }
+
+    // The question is asked while the folder is locked, so no other writer can land between the answer and
+    // the write; a writer that keeps the lock makes Save give up with nothing written and the level kept.
+    void saveAsksAndWritesUnderTheFolderLock()
+    {
+        const std::string Folder = FGameDir + "data/levels";
+        const QString File = QString::fromStdString(LevelPath("start.txt"));
+        const QByteArray Theirs = "their level, longer than nothing\r\n";
+        Run(*FDocument, "draw 3 0 2,0");
+        QVERIFY(WriteBytes(File, Theirs));
+        QStringList Seen;
+        TMessageCapture Capture; // its end removes the hook set here
+        SetMessageHook([&](const TMessageRequest&) {
+            try {
+                const TFolderLock Other(Folder, 0);
+                Seen << "free";
+            } catch (const EInOutError&) {
+                Seen << "locked";
+            }
+            return TModalResult::No;
+        });
+        QVERIFY_THROWS_EXCEPTION(EAbort, FDocument->Save({FGameDir, {}}));
+        QCOMPARE(Seen, QStringList{"locked"});
+
+        const int Timeout = FolderLockTimeoutMs();
+        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
+        SetFolderLockTimeoutMs(50);
+        const TFolderLock Other(Folder);
+        QVERIFY_THROWS_EXCEPTION(EInOutError, FDocument->Save({FGameDir, {}}));
+        QCOMPARE(Seen, QStringList{"locked"});
+        QCOMPARE(ReadBytes(File), Theirs);
+        QCOMPARE(FDocument->Level(), Record({"1S2.3."}, "start.txt", true));
+        FDocument->New();
+        Run(*FDocument, "draw 3 0 2,0");
+        QVERIFY_THROWS_EXCEPTION(EInOutError, FDocument->Save({FGameDir, {}}));
+        QCOMPARE(Listing(QString::fromStdString(Folder)), (QStringList{FolderLockFileName, "start.txt"}));
+        TLevelData Unsaved = RecordFromRows({"....3."}, "", "");
+        Unsaved.Changed = 1;
+        QCOMPARE(FDocument->Level(), Unsaved);
     }
 
     // A level opened or made new starts a history of its own; a stroke under way goes with the old level.

@@ -1,6 +1,7 @@
 // The campaign's commands in the window: moving, duplicating, renaming and deleting the open level, its
 // text, and the level list following the folder and naming the level in the editor.
 #include "editorharness.h"
+#include "folderlock.h"
 #include "fieldpainter.h"
 #include "levelfolder.h"
 #include "levelset.h"
@@ -29,11 +30,13 @@ void AddNumbered(const TGameDir& Dir, const QStringList& Names)
         WriteBytes(Dir.Levels() / Name.toStdString(), NumberedLevel(LevelNumberOf(Name.toStdString())));
 }
 
+// The levels only: the writers' lock file comes with the first write and holds nothing.
 TFolder Snapshot(const fs::path& Folder)
 {
     TFolder Files;
     for (const auto& Entry : fs::directory_iterator(Folder))
-        Files[Entry.path().filename().string()] = ReadBytes(Entry.path());
+        if (Entry.path().filename() != FolderLockFileName)
+            Files[Entry.path().filename().string()] = ReadBytes(Entry.path());
     return Files;
 }
 

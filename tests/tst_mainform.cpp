@@ -1,5 +1,6 @@
 // The editor window as a user drives it: start-up, palettes, painting, drawing, level commands, test run.
 #include "editorharness.h"
+#include "folderlock.h"
 #include "levelset.h"
 #include "safefile.h"
 #include "xProcs.h"
@@ -202,12 +203,15 @@ private slots:
     void switchingWithChangesAsksOnce_data()
     {
         QTest::addColumn<int>("Answer");
-        QTest::addColumn<QString>("Level");     // the level in the editor afterwards
-        QTest::addColumn<QString>("Selected");  // the list's entry afterwards
+        QTest::addColumn<QString>("Level"); // the level in the editor afterwards
+        QTest::addColumn<QString>("Selected"); // the list's entry afterwards
         QTest::addColumn<bool>("AlphaSaved");
-        QTest::newRow("yes") << int(TModalResult::Yes) << "data/levels/beta.txt" << "beta.txt" << true;
-        QTest::newRow("no") << int(TModalResult::No) << "data/levels/beta.txt" << "beta.txt" << false;
-        QTest::newRow("cancel") << int(TModalResult::Cancel) << "data/levels/alpha.txt" << "alpha.txt" << false;
+        QTest::newRow("yes") << int(TModalResult::Yes) << "data/levels/beta.txt"
+                             << "beta.txt" << true;
+        QTest::newRow("no") << int(TModalResult::No) << "data/levels/beta.txt"
+                            << "beta.txt" << false;
+        QTest::newRow("cancel") << int(TModalResult::Cancel) << "data/levels/alpha.txt"
+                                << "alpha.txt" << false;
     }
     void switchingWithChangesAsksOnce()
     {
@@ -288,7 +292,8 @@ private slots:
         QCOMPARE(QString::fromStdString(ReadBytes(Saved)), QString::fromStdString(Row(Painted) + EmptyRows(9)));
         QCOMPARE(E.Entries().last(), QStringLiteral("level8.txt"));
         QCOMPARE(E.Entries().size(), 5);
-        const QString Full = QString::fromStdString((fs::path(Dir.Native().toStdString()) / "data/levels/level8.txt").string());
+        const QString Full =
+            QString::fromStdString((fs::path(Dir.Native().toStdString()) / "data/levels/level8.txt").string());
         QCOMPARE(E.Label->text(), "Level: " + Full);
         QCOMPARE(E.Form.Level().Changed, 0);
 
@@ -305,15 +310,14 @@ private slots:
     // that was there stays byte for byte, and the list and the label show the name really written.
     void newLevelNeverReplacesAFile_data()
     {
-        QTest::addColumn<bool>("FromElsewhere");     // started with another folder as the current directory
-        QTest::addColumn<QStringList>("Elsewhere");  // the levels listed there
-        QTest::addColumn<QStringList>("AtStart");    // in the game's level folder at start-up
+        QTest::addColumn<bool>("FromElsewhere"); // started with another folder as the current directory
+        QTest::addColumn<QStringList>("Elsewhere"); // the levels listed there
+        QTest::addColumn<QStringList>("AtStart"); // in the game's level folder at start-up
         QTest::addColumn<QStringList>("AfterStart"); // created there after start-up
-        QTest::addColumn<QStringList>("AtWrite");    // created there just before the name is claimed
-        QTest::addColumn<QStringList>("Expected");   // one new level saved after the other
-        QTest::newRow("started from another directory")
-            << true << QStringList{} << QStringList{"level1.txt"} << QStringList{} << QStringList{}
-            << QStringList{"level2.txt"};
+        QTest::addColumn<QStringList>("AtWrite"); // created there just before the name is claimed
+        QTest::addColumn<QStringList>("Expected"); // one new level saved after the other
+        QTest::newRow("started from another directory") << true << QStringList{} << QStringList{"level1.txt"}
+                                                        << QStringList{} << QStringList{} << QStringList{"level2.txt"};
         QTest::newRow("list and game folder both count")
             << true << QStringList{"level5.txt"} << QStringList{"level1.txt"} << QStringList{} << QStringList{}
             << QStringList{"level6.txt"};
@@ -384,7 +388,7 @@ private slots:
         QCOMPARE(E.Entries(), InOrder);
         for (const auto& [File, Bytes] : Theirs)
             QCOMPARE(QString::fromStdString(ReadBytes(File)), QString::fromStdString(Bytes));
-        QStringList All = Samples + AtStart + AfterStart + AtWrite + Expected;
+        QStringList All = Samples + AtStart + AfterStart + AtWrite + Expected + QStringList{FolderLockFileName};
         All.sort();
         QCOMPARE(Listing(Dir.Levels()), All);
         QCOMPARE(Capture.Shown.size(), 0);
@@ -546,7 +550,7 @@ private slots:
                  QStringLiteral("I/O error 27.\nI/O error 27.\nChanged=1\n"));
         QVERIFY2(Child.exitCode() == 0, qPrintable(Errors));
         QCOMPARE(ReadBytes(Dir.Levels() / "alpha.txt"), Before);
-        QCOMPARE(Listing(Dir.Levels()), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
+        QCOMPARE(Listing(Dir.Levels()), (QStringList{FolderLockFileName, "alpha.txt", "beta.txt", "gamma.txt"}));
     }
 
     void newLevelAsksFirst()
@@ -665,9 +669,21 @@ private slots:
 
     // Test run
 
+    // Whatever is named test.lvl is replaced by the copy: a link there is never written through.
+    void testRunStartsTheGameOnACopy_data()
+    {
+        QTest::addColumn<QString>("TestFileWas");
+        QTest::newRow("absent") << "";
+        QTest::newRow("a link to a level") << "alpha.txt";
+        QTest::newRow("a dangling link out of the folder") << "../outside.txt";
+    }
     void testRunStartsTheGameOnACopy()
     {
+        QFETCH(QString, TestFileWas);
         TGameDir Dir;
+        const std::string Alpha = ReadBytes(Dir.Levels() / "alpha.txt");
+        if (!TestFileWas.isEmpty())
+            fs::create_symlink(TestFileWas.toStdString(), Dir.Levels() / "test.lvl");
         const fs::path Game = Dir.Path() / "zolvane.exe";
         WriteBytes(Game,
                    "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > record.tmp && mv record.tmp record.txt\n");
@@ -681,6 +697,9 @@ private slots:
         QVERIFY(NoChildLeft());
         QCOMPARE(Capture.Shown.size(), 0);
         QCOMPARE(ReadBytes(Dir.Levels() / "test.lvl"), Row("#.") + EmptyRows(8) + Row("9W"));
+        QVERIFY(!fs::is_symlink(Dir.Levels() / "test.lvl"));
+        QCOMPARE(ReadBytes(Dir.Levels() / "alpha.txt"), Alpha);
+        QVERIFY(!fs::exists(Dir.Path() / "data/outside.txt"));
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
         QCOMPARE(E.Form.Level().Changed, 1);
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(Dir.Path() / "record.txt"), 10000);
@@ -713,8 +732,7 @@ private slots:
         QCOMPARE(Capture.Shown.size(), 1);
         QCOMPARE(int(Capture.Shown[0].Kind), int(TMessageKind::Plain));
         const QString Path = QString::fromStdString(E.Form.GameDir()) + "zolvane.exe";
-        QCOMPARE(Capture.Shown[0].Text,
-                 QString::fromStdString(SystemErrorText(Code)) + "\r\n\"" + Path + "\"");
+        QCOMPARE(Capture.Shown[0].Text, QString::fromStdString(SystemErrorText(Code)) + "\r\n\"" + Path + "\"");
         QVERIFY(fs::exists(Dir.Levels() / "test.lvl"));
     }
 };

@@ -6,6 +6,7 @@
 #include "inouterror.h"
 #include "levelfile.h"
 #include "levelfolder.h"
+#include "levelwriters.h"
 #include "trailercommand.h"
 
 #include <cerrno>
@@ -28,28 +29,6 @@ QList<QPoint> PointsOf(const TCellDiff& Diff)
     for (const TCellChange& C : Diff.Changes())
         Cells.append(QPoint(C.Col, C.Row));
     return Cells;
-}
-
-// The notes only inform: a file that cannot be read a second time, or one far larger than any level, was
-// opened all the same and has none.
-std::vector<TFileNote> NotesOfFile(const std::string& Path)
-{
-    // A level file is some 420 bytes; the notes are not worth holding a far larger file in memory.
-    constexpr std::size_t MaxCheckedFileSize = 1024 * 1024;
-    std::string Bytes;
-    try {
-        TFileReader Reader(Path);
-        std::vector<char> Chunk(ReadChunkSize);
-        while (const std::size_t Count = Reader.Read(Chunk.data(), Chunk.size())) {
-            Bytes.append(Chunk.data(), Count);
-            if (Bytes.size() > MaxCheckedFileSize)
-                return {};
-        }
-        Reader.Close();
-    } catch (const EInOutError&) {
-        return {};
-    }
-    return LevelFileNotes(Bytes);
 }
 
 } // namespace
@@ -81,10 +60,10 @@ void TLevelDocument::Open(const std::string& Path)
 {
     // Taken before reading: a change made while the file is read then shows at the next Save.
     const TFileIdentity Identity = FileIdentityOf(Path);
-    TLevelData Loaded;
-    LoadLevel(Path, Loaded);
-    ReplaceLevel(Loaded, Identity);
-    FOpenedFileNotes = NotesOfFile(Path);
+    // One reading gives the level and its notes, so both describe the same bytes.
+    TLevelFileReading Reading = ReadLevelFile(Path);
+    ReplaceLevel(Reading.Level, Identity);
+    FOpenedFileNotes = std::move(Reading.Notes);
 }
 
 std::string TLevelDocument::OpenedFileNotes(const std::string& DisplayName) const
@@ -94,7 +73,7 @@ std::string TLevelDocument::OpenedFileNotes(const std::string& DisplayName) cons
 
 void TLevelDocument::New()
 {
-    FOpenedFileNotes.clear();
+    FOpenedFileNotes = {};
     TLevelData Empty;
     ClearLevel(Empty);
     ReplaceLevel(Empty, TFileIdentity{});
@@ -230,13 +209,10 @@ void TLevelDocument::Restore(const TCellDiff& Diff, bool After)
 std::string TLevelDocument::Save(const TNewLevelPlace& Place)
 {
     CommitStep();
-    if (!FLevel.FileName.empty()) {
-        ConfirmOverwrite();
-        SaveLevel(FLevel.FileName, FLevel);
-    } else {
+    if (!FLevel.FileName.empty())
+        SaveOverFile();
+    else
         SaveUnderNewName(Place);
-    }
-    RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
     FHistory.setClean();
     SetChanged(false);
@@ -244,42 +220,35 @@ std::string TLevelDocument::Save(const TNewLevelPlace& Place)
     return FLevel.FileName;
 }
 
-// Another editor, or the user, may have written the level since this editor read it: that work is not
-// replaced without a word. A file that has vanished loses nothing by being written again.
-void TLevelDocument::ConfirmOverwrite() const
+// Another editor, fmt or the user may have written the level since this editor read it: that work is not
+// replaced without a word. The question is asked under the folder's lock, so no other writer can slip in
+// between the answer and the write. A file that has vanished loses nothing by being written again.
+void TLevelDocument::SaveOverFile()
 {
-    const TFileIdentity OnDisk = FileIdentityOf(FLevel.FileName);
-    if (!OnDisk.Exists || OnDisk == FFileIdentity)
-        return;
-    if (AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) !=
-        TModalResult::Yes)
+    const std::optional<TFileIdentity> Saved = SaveLevelChecked(FLevel.FileName, FLevel, FFileIdentity, [] {
+        return AskYesNo(QStringLiteral("The level file has changed on disk since it was opened. Overwrite it?")) ==
+            TModalResult::Yes;
+    });
+    if (!Saved)
         throw EAbort();
+    FFileIdentity = *Saved;
 }
 
 // The number is counted at the moment of saving, over the names the caller knows and over the folder
 // new levels go to, where others may have added levels since start-up. The file is created only where no
 // file of that name exists, so a name taken in between costs only a retry with the next number.
-std::string TLevelDocument::SaveUnderNewName(const TNewLevelPlace& Place)
+void TLevelDocument::SaveUnderNewName(const TNewLevelPlace& Place)
 {
     std::vector<std::string> Taken = Place.TakenNames;
     for (std::string& Name : ListLevelFolder(Place.GameDir + NewLevelFolder))
         Taken.push_back(std::move(Name));
     for (int Attempt = 0; Attempt < NewLevelNameAttempts; ++Attempt) {
         const std::string Path = NextLevelFileName(Taken, Place.GameDir);
-        if (SaveNewLevel(Path, FLevel))
-            return Path;
+        if (const std::optional<TFileIdentity> Saved = SaveNewLevelChecked(Path, FLevel)) {
+            FFileIdentity = *Saved;
+            return;
+        }
         Taken.push_back(FileNameOf(Path));
     }
     throw EInOutError(EEXIST);
-}
-
-void TLevelDocument::RememberFileIdentity()
-{
-    // The level is saved whatever happens here; a file whose state cannot be read is simply taken as
-    // changed by someone else at the next Save, which then asks.
-    try {
-        FFileIdentity = FileIdentityOf(FLevel.FileName);
-    } catch (const EInOutError&) {
-        FFileIdentity = TFileIdentity{};
-    }
 }

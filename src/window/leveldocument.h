@@ -103,12 +103,11 @@ private:
     void CommitStep();
     void RestoreTrailer(const std::string& Text);
     void ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity);
-    void ConfirmOverwrite() const;
-    std::string SaveUnderNewName(const TNewLevelPlace& Place);
-    void RememberFileIdentity();
+    void SaveOverFile();
+    void SaveUnderNewName(const TNewLevelPlace& Place);
 
     TLevelData FLevel;
-    std::vector<TFileNote> FOpenedFileNotes;
+    TFileNotes FOpenedFileNotes;
     // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
     TFileIdentity FFileIdentity;
     QUndoStack FHistory;

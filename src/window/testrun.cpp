@@ -3,7 +3,7 @@
 #include "application.h"
 #include "dialogs.h"
 #include "gamelaunch.h"
-#include "levelfile.h"
+#include "levelwriters.h"
 #include "xProcs.h"
 
 #include <QString>
@@ -21,10 +21,8 @@ void StartTestRun(const std::string& GameDir, const TLevelData& Level, void* Own
     const std::string Executable = GameDir + GameExecutable;
     const std::string TestFile = GameDir + LevelFolder + TestFileName;
     // A copy is written so that the level keeps its own file name: a later Save must not land in the
-    // scratch file.
-    TLevelData TestCopy = Level;
-    if (!SaveLevel(TestFile, TestCopy))
-        return;
+    // scratch file. Whatever is named test.lvl is replaced, a link too, never written through.
+    SaveLevelCopy(TestFile, Level);
     const int Error = StartProgram(Executable, std::string("--level=") + TestFileName, GameDir, Owner);
     if (Error != 0) {
         const std::string Reason = SystemErrorText(Error);
