@@ -649,6 +649,38 @@ private slots:
         QCOMPARE(ShownTexts(Capture), QStringList{});
     }
 
+    // Another writer holds the folder's lock: each command waits for it, then says so and changes nothing.
+    void commandsWaitForAnotherWriter_data()
+    {
+        QTest::addColumn<QString>("Key");
+        QTest::newRow("move") << "Ctrl+Shift+Down";
+        QTest::newRow("duplicate") << "Ctrl+D";
+        QTest::newRow("rename") << "F2";
+        QTest::newRow("delete") << "Ctrl+Del";
+    }
+    void commandsWaitForAnotherWriter()
+    {
+        QFETCH(QString, Key);
+        TGameDir Dir;
+        AddNumbered(Dir, OneToThree);
+        TMessageCapture Capture;
+        Capture.Answers = {TModalResult::Yes};
+        TTextCapture Text;
+        Text.Answers = {QStringLiteral("renamed.txt")};
+        TEditor E(Dir, "level2.txt");
+        const TFolder Before = Snapshot(Dir.Levels());
+        const int Timeout = FolderLockTimeoutMs();
+        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
+        SetFolderLockTimeoutMs(50);
+        const TFolderLock Other(Dir.Levels().string());
+        E.Key(Key);
+        QCOMPARE(Changes(Before, Snapshot(Dir.Levels())), QStringList{});
+        QCOMPARE(E.Selected(), QStringLiteral("level2.txt"));
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+        QVERIFY2(Capture.Shown.last().Text.contains("Another program is writing in the level folder"),
+                 qPrintable(Capture.Shown.last().Text));
+    }
+
 private:
     static QStringList Listing(const fs::path& Folder)
     {

@@ -252,6 +252,11 @@ TLevelSetRecovery RecoverLevelSet(const std::string& Folder)
     return Done;
 }
 
+bool LevelSetNeedsRecovery(const std::string& Folder)
+{
+    return EntryExists(FolderPrefix(Folder) + JournalName);
+}
+
 bool RenameLevelFile(const std::string& From, const std::string& To)
 {
     RecoverLevelSet(From.substr(0, NameStartOf(From)));

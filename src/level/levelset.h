@@ -30,6 +30,9 @@ enum class TLevelSetRecovery {
 // journal, when a step fails or the journal cannot be read.
 TLevelSetRecovery RecoverLevelSet(const std::string& Folder);
 
+// Whether Folder holds the journal of an interrupted exchange for RecoverLevelSet to settle.
+bool LevelSetNeedsRecovery(const std::string& Folder);
+
 // Renames the level file From to To only when To names nothing: false, changing nothing, when To is
 // taken by anything (a file, a folder, a link). The folder is synced. Throws EInOutError.
 bool RenameLevelFile(const std::string& From, const std::string& To);

@@ -10,6 +10,7 @@
 #include "trash.h"
 
 #include "folderentries.h"
+#include "folderlock.h"
 #include "levelfolder.h"
 #include "levelset.h"
 
@@ -23,9 +24,10 @@
 namespace {
 
 // Every change this file makes to a level folder goes through here, so that the folder's lock, which
-// keeps two editors from changing one folder at once, is taken in one place.
-template <class F> auto UnderFolderLock([[maybe_unused]] const std::string& Folder, F Body)
+// keeps two editors, an editor and fmt or a merge from changing one folder at once, is taken in one place.
+template <class F> auto UnderFolderLock(const std::string& Folder, F Body)
 {
+    const TFolderLock Lock(Folder.empty() ? std::string(".") : Folder);
     return Body();
 }
 
@@ -228,6 +230,9 @@ void TLevelSetCommands::EditLevelText()
 
 void TLevelSetCommands::Recover(const std::string& Folder)
 {
+    // Looked at first without the lock, which a missing or read-only folder could not give.
+    if (!LevelSetNeedsRecovery(Folder))
+        return;
     const TLevelSetRecovery Done = UnderFolderLock(Folder, [&] { return RecoverLevelSet(Folder); });
     if (Done == TLevelSetRecovery::NothingToRecover)
         return;
