@@ -7,6 +7,7 @@
 #include "levelfile.h"
 #include "levelfiletools.h"
 #include "fieldpainter.h"
+#include "folderlock.h"
 
 #include <QProcess>
 #include <QRegularExpression>
@@ -217,7 +218,24 @@ private slots:
             Args << "--name" << Name;
         QCOMPARE(Run(Args, Dir.path()), Outcome);
         QCOMPARE(ReadBytes(Dir.filePath("ours.txt")), Ours);
-        QCOMPARE(Listing(Dir.path()).size(), 3 - Files.count("-"));
+        // The levels and, once OURS is written, the writers' lock file: no temporary file is left.
+        QCOMPARE(Listing(Dir.path()).size(), 3 - Files.count("-") + (Outcome.startsWith("status 2") ? 0 : 1));
+    }
+
+    // Another writer holds the folder's lock: the merge waits for it, then gives up with OURS untouched.
+    void mergeWaitsForAnotherWriter()
+    {
+        QTemporaryDir Dir;
+        const QByteArray Mine = Level({{{0, "1."}}});
+        for (const QString Side : {"base", "ours", "theirs"})
+            QVERIFY(WriteBytes(Dir.filePath(Side + ".txt"), Side == "ours" ? Mine : Level({})));
+        const int Timeout = FolderLockTimeoutMs();
+        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
+        SetFolderLockTimeoutMs(50);
+        const TFolderLock Other(Dir.path().toStdString());
+        const QString Said = Run({"merge", "@base.txt", "@ours.txt", "@theirs.txt"}, Dir.path());
+        QVERIFY2(Said.startsWith("status 2 |  | ") && Said.contains("Another program is writing"), qPrintable(Said));
+        QCOMPARE(ReadBytes(Dir.filePath("ours.txt")), Mine);
     }
 
     void wrongArgumentsExitWithTwo_data()
@@ -278,11 +296,15 @@ void TestLevelGit::gitMergesLevelsCellByCell()
     QVERIFY(WriteBytes(Levels + "/.gitattributes", "*.png binary"));
     const QString Setup = "status 0 | merge.zolvane-level.name = Zolvane levels, cell by cell;"
                           "merge.zolvane-level.driver = '" +
-        Tool + "' merge %O %A %B --name %P;diff.zolvane-level.textconv = '" + Tool + "' show;.gitattributes: ";
+        Tool + "' merge %O %A %B --name %P;diff.zolvane-level.textconv = '" + Tool + "' show;";
     QCOMPARE(Execute(Tool, {"git-setup"}, Levels, Home.path()),
-             Setup + "added *.txt merge=zolvane-level diff=zolvane-level; | ");
+             Setup +
+                 "../.git/info/exclude: added .zolvane.lock;.gitattributes: added *.txt merge=zolvane-level "
+                 "diff=zolvane-level; | ");
     QCOMPARE(Execute(Tool, {"git-setup"}, Levels, Home.path()),
-             Setup + "already has *.txt merge=zolvane-level diff=zolvane-level; | ");
+             Setup +
+                 "../.git/info/exclude: already has .zolvane.lock;.gitattributes: already has *.txt "
+                 "merge=zolvane-level diff=zolvane-level; | ");
     QCOMPARE(ReadBytes(Levels + "/.gitattributes"), "*.png binary\n*.txt merge=zolvane-level diff=zolvane-level\n");
     QCOMPARE(Git({"config", "--get", "merge.zolvane-level.driver"}),
              "status 0 | '" + Tool + "' merge %O %A %B --name %P; | ");

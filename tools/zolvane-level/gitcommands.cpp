@@ -1,8 +1,11 @@
 #include "gitcommands.h"
 
+#include "folderlock.h"
+#include "inouterror.h"
 #include "levelcli.h"
 #include "levelfile.h"
 #include "levelmerge.h"
+#include "levelwriters.h"
 #include "safefile.h"
 
 #include <QBuffer>
@@ -56,8 +59,9 @@ const char* const GitSetupHelp = R"(usage: zolvane-level git-setup
 Run it in a folder of levels inside a git work tree. Registers this program, by its absolute path, in the
 repository's configuration as the merge driver and the diff textconv named zolvane-level, and adds
   *.txt merge=zolvane-level diff=zolvane-level
-to the current folder's .gitattributes. Running it again adds nothing twice. Everyone who merges levels
-runs it once in their clone; the .gitattributes line is committed with the levels.
+to the current folder's .gitattributes, and the writers' lock file .zolvane.lock to the clone's
+info/exclude. Running it again adds nothing twice. Everyone who merges levels runs it once in their
+clone; the .gitattributes line is committed with the levels.
 Exit status: 0 done, 2 not in a git work tree, or git or .gitattributes cannot be run or written.
 )";
 
@@ -142,10 +146,9 @@ std::optional<std::string> RunGit(const QStringList& Args, std::string& Error)
     return QString::fromLocal8Bit(Git.readAllStandardOutput()).trimmed().toStdString();
 }
 
-// Adds GitAttributesLine to the .gitattributes in the current folder unless a line there says it already.
-int AddAttributesLine(std::ostream& Out, std::ostream& Err)
+// Adds Line to File unless a line there says it already.
+int AddLineOnce(const std::string& File, const std::string& Line, std::ostream& Out, std::ostream& Err)
 {
-    const std::string File = ".gitattributes";
     std::string Text;
     std::error_code Absent;
     if (std::filesystem::exists(File, Absent)) {
@@ -157,7 +160,6 @@ int AddAttributesLine(std::ostream& Out, std::ostream& Err)
         }
         Text = *Bytes;
     }
-    const std::string Line = GitAttributesLine;
     for (std::size_t Start = 0; Start < Text.size();) {
         const std::size_t End = std::min(Text.find('\n', Start), Text.size());
         const std::string Have = Text.substr(Start, End - Start);
@@ -294,6 +296,13 @@ int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std:
 {
     const std::string* Files[] = {&Base, &Ours, &Theirs};
     TLevelData Levels[3];
+    // Taken before reading: a change to OURS while the merge runs is then seen at the write.
+    TFileIdentity OursRead;
+    try {
+        OursRead = FileIdentityOf(Ours);
+    } catch (const EInOutError&) {
+        // Then the reading below says what is wrong with the file.
+    }
     bool Read = true;
     for (int Side = 0; Side < 3; ++Side)
         Read = ReadLevelOrSay(*Files[Side], Levels[Side], Err) && Read;
@@ -301,7 +310,11 @@ int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std:
         return ExitTrouble;
     TLevelMerge Merge = MergeLevels(Levels[0], Levels[1], Levels[2]);
     try {
-        SaveLevel(Ours, Merge.Level);
+        // Under the folder's lock, as every writer of levels; another program's change is never replaced.
+        if (!SaveLevelChecked(Ours, Merge.Level, OursRead, [] { return false; })) {
+            Err << Ours << ": error: changed by another program during the merge; nothing was written\n";
+            return ExitTrouble;
+        }
     } catch (const std::exception& Failure) {
         Err << Ours << ": error: cannot write: " << Failure.what() << '\n';
         return ExitTrouble;
@@ -334,5 +347,16 @@ int SetUpGit(const std::string& Tool, std::ostream& Out, std::ostream& Err)
         }
         Out << Key << " = " << Value << '\n';
     }
-    return AddAttributesLine(Out, Err);
+    // The writers' lock file stays in each folder they wrote, the work tree's top too when git merged
+    // there: it is nobody's change to commit.
+    const std::optional<std::string> Exclude = RunGit({"rev-parse", "--git-path", "info/exclude"}, Error);
+    if (!Exclude) {
+        Err << "zolvane-level git-setup: git rev-parse: " << Error << '\n';
+        return ExitTrouble;
+    }
+    std::error_code Ignored;
+    std::filesystem::create_directories(std::filesystem::path(*Exclude).parent_path(), Ignored);
+    if (const int Status = AddLineOnce(*Exclude, FolderLockFileName, Out, Err); Status != ExitOk)
+        return Status;
+    return AddLineOnce(".gitattributes", GitAttributesLine, Out, Err);
 }
