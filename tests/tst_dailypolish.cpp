@@ -307,14 +307,14 @@ private slots:
         QCOMPARE(ShownTexts(Capture), QStringList{});
     }
 
-    // crowded.txt is CrowdedDamagedLevel: 189 bricks and 190 power-ups as read. Keys, not the pointer, move
-    // here, so that the rows run the same in the scaled child.
+    // crowded.txt is CrowdedDamagedLevel: 189 bricks and 190 power-ups as read, one on an empty cell (the
+    // problem). Keys, not the pointer, move here, so that the rows run the same in the scaled child.
     void statusPartsFitSideBySide_data()
     {
         QTest::addColumn<QString>("level");
         QTest::addColumn<QString>("script");
         QTest::addColumn<QStringList>("texts");
-        const QString Counts = "189 bricks, 189 breakable, 190 power-ups";
+        const QString Counts = "189 bricks, 189 breakable, 190 power-ups, 1 problem";
         const QString Widest = "Column 19, Row 9: Brick 3, 3 Hits + Faster Speed";
         QTest::newRow("a new level") << ""
                                      << ""

@@ -87,7 +87,7 @@ QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell)
 }
 
 // Breakable are the ordinary bricks, not the fixed one.
-QString CountsText(const TLevelData& Level)
+QString CountsText(const TLevelData& Level, int Problems)
 {
     int Bricks = 0, Breakable = 0, PowerUps = 0;
     for (const TLevelColumn& Column : Level.Cells)
@@ -97,8 +97,26 @@ QString CountsText(const TLevelData& Level)
             PowerUps += Cell.PowerUp != 0;
         }
     QString Text = Counted(Bricks, "brick", "bricks") + QStringLiteral(", ") +
-        Counted(Breakable, "breakable", "breakable") + QStringLiteral(", ") + Counted(PowerUps, "power-up", "power-ups");
+        Counted(Breakable, "breakable", "breakable") + QStringLiteral(", ") +
+        Counted(PowerUps, "power-up", "power-ups");
+    // Only their number: the notes beside keep their room. The tool tip and Check Level name them.
+    if (Problems > 0)
+        Text += QStringLiteral(", ") + Counted(Problems, "problem", "problems");
     return Text;
+}
+
+QStringList ProblemTexts(const TLevelData& Level)
+{
+    bool Empty = true;
+    for (const TLevelColumn& Column : Level.Cells)
+        for (const TLevelCell& Cell : Column)
+            Empty = Empty && Cell.Brick == 0 && Cell.PowerUp == 0;
+    QStringList Texts;
+    // An empty field has nothing to break, which goes without saying.
+    for (const TLevelProblem& Problem : LevelProblems(Level))
+        if (!Empty || Problem.Kind != TLevelProblemKind::NothingToBreak)
+            Texts << QString::fromStdString(Problem.Text);
+    return Texts;
 }
 
 TStatusLine::TStatusLine(QStatusBar* Bar, int SavedMessageMs) :
@@ -133,7 +151,11 @@ void TStatusLine::ShowCell(int ACol, int ARow, const TLevelCell& Cell)
 
 void TStatusLine::ShowCounts(const TLevelData& Level)
 {
-    labCounts->setText(CountsText(Level));
+    const QStringList Problems = ProblemTexts(Level);
+    labCounts->setText(CountsText(Level, static_cast<int>(Problems.size())));
+    labCounts->setToolTip(Problems.isEmpty() ? QString()
+                                             : Problems.join(QStringLiteral("\n")) +
+                                  QStringLiteral("\nCheck Level (Ctrl+L) frames their cells."));
 }
 
 void TStatusLine::ShowFileNotes(const std::string& Summary)

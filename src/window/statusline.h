@@ -57,5 +57,7 @@ QString CellStatusText(int ACol, int ARow, const TLevelCell& Cell);
 // A code no kind has is named by its number.
 QString BrickName(std::uint8_t Code);
 QString PowerUpName(std::uint8_t Code);
-// "37 bricks, 31 breakable, 6 power-ups".
-QString CountsText(const TLevelData& Level);
+// "37 bricks, 31 breakable, 6 power-ups", then ", 2 problems" when there are any.
+QString CountsText(const TLevelData& Level, int Problems);
+// The level's problems as the counts' tool tip and Check Level name them, none for an empty field.
+QStringList ProblemTexts(const TLevelData& Level);
