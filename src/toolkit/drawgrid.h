@@ -85,6 +85,9 @@ protected:
     void leaveEvent(QEvent* Event) override;
 
 private:
+    static constexpr int BorderWidth = 1;
+    static constexpr int LineWidth = 1;
+
     struct TCellHit {
         bool Valid = false;
         int Col = 0;
