@@ -283,31 +283,7 @@ void TGame::BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY)
                 Progress = true;
                 continue;
             }
-            // Which face was hit follows from where the ball was a sub-step ago: already level with the
-            // brick's columns means it came through the top or bottom face. Only at a corner, where
-            // that is undecided, does the shallower overlap choose.
-            const bool WasOverColumns = Before.Left < Rect.Right() && Rect.Left < Before.Right();
-            const bool WasBesideRows = Before.Top < Rect.Bottom() && Rect.Top < Before.Bottom();
-            const double DepthX = std::min(Box.Right() - Rect.Left, Rect.Right() - Box.Left);
-            const double DepthY = std::min(Box.Bottom() - Rect.Top, Rect.Bottom() - Box.Top);
-            bool TopOrBottom = DepthY <= DepthX;
-            if (WasOverColumns != WasBesideRows)
-                TopOrBottom = WasOverColumns;
-            const int AwayX = Ball.X < Rect.Left + Rect.Width / 2 ? -1 : 1;
-            const int AwayY = Ball.Y < Rect.Top + Rect.Height / 2 ? -1 : 1;
-            // A face that touches a neighbour across the 1-pixel gap cannot be hit: a ball at the seam of
-            // a row bounces off the row's face, not off the inner side of a brick.
-            const bool SideCovered = BrickPresent(Column + AwayX, Row);
-            const bool TopOrBottomCovered = BrickPresent(Column, Row + AwayY);
-            if (TopOrBottom ? TopOrBottomCovered && !SideCovered : SideCovered && !TopOrBottomCovered)
-                TopOrBottom = !TopOrBottom;
-            if (TopOrBottom) {
-                if (std::abs(PushY) < DepthY)
-                    PushY = AwayY * DepthY;
-            } else {
-                if (std::abs(PushX) < DepthX)
-                    PushX = AwayX * DepthX;
-            }
+            PushAwayFrom(Ball, Box, Before, Column, Row, PushX, PushY);
             if (Brick.Breakable()) {
                 DamageBrick(Column, Row, false);
                 Progress = true;
@@ -331,6 +307,39 @@ void TGame::BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY)
         Ball.BouncesWithoutProgress = 0;
     else if (HitFixed)
         CountBounce(Ball);
+}
+
+// Which face of the brick at Column, Row the ball hit, and how far out of it that face pushes the ball;
+// the deepest push on each axis over all bricks hit in one sub-step wins.
+void TGame::PushAwayFrom(const TBall& Ball, const TGameRect& Box, const TGameRect& Before, int Column, int Row,
+                         double& PushX, double& PushY) const
+{
+    const TGameRect Rect = BrickRect(Column, Row);
+    // Which face was hit follows from where the ball was a sub-step ago: already level with the
+    // brick's columns means it came through the top or bottom face. Only at a corner, where
+    // that is undecided, does the shallower overlap choose.
+    const bool WasOverColumns = Before.Left < Rect.Right() && Rect.Left < Before.Right();
+    const bool WasBesideRows = Before.Top < Rect.Bottom() && Rect.Top < Before.Bottom();
+    const double DepthX = std::min(Box.Right() - Rect.Left, Rect.Right() - Box.Left);
+    const double DepthY = std::min(Box.Bottom() - Rect.Top, Rect.Bottom() - Box.Top);
+    bool TopOrBottom = DepthY <= DepthX;
+    if (WasOverColumns != WasBesideRows)
+        TopOrBottom = WasOverColumns;
+    const int AwayX = Ball.X < Rect.Left + Rect.Width / 2 ? -1 : 1;
+    const int AwayY = Ball.Y < Rect.Top + Rect.Height / 2 ? -1 : 1;
+    // A face that touches a neighbour across the 1-pixel gap cannot be hit: a ball at the seam of
+    // a row bounces off the row's face, not off the inner side of a brick.
+    const bool SideCovered = BrickPresent(Column + AwayX, Row);
+    const bool TopOrBottomCovered = BrickPresent(Column, Row + AwayY);
+    if (TopOrBottom ? TopOrBottomCovered && !SideCovered : SideCovered && !TopOrBottomCovered)
+        TopOrBottom = !TopOrBottom;
+    if (TopOrBottom) {
+        if (std::abs(PushY) < DepthY)
+            PushY = AwayY * DepthY;
+    } else {
+        if (std::abs(PushX) < DepthX)
+            PushX = AwayX * DepthX;
+    }
 }
 
 bool TGame::BrickPresent(int Column, int Row) const

@@ -42,6 +42,8 @@ private:
     bool MoveBallBy(TBall& Ball, double DX, double DY);
     void BounceOffWalls(TBall& Ball);
     void BounceOffBricks(TBall& Ball, double PreviousX, double PreviousY);
+    void PushAwayFrom(const TBall& Ball, const TGameRect& Box, const TGameRect& Before, int Column, int Row,
+                      double& PushX, double& PushY) const;
     bool BrickPresent(int Column, int Row) const;
     void BounceOffPaddle(TBall& Ball);
     void KeepAngleSane(TBall& Ball);
