@@ -1,5 +1,6 @@
 // "Test Level" against the real stand-in game on a real X server: the editor writes the level under test
 // and the game opens its window on it.
+#include "datahome.h"
 #include "levellistview.h"
 #include "main.h"
 #include "messagecapture.h"
@@ -44,6 +45,7 @@ private slots:
         close(Out);
 
         TMessageCapture Capture;
+        TDataHome Home;
         {
             TMainForm Form(Dir.path());
             Form.show();

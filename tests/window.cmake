@@ -16,8 +16,9 @@ add_test(NAME smoke_editor
   COMMAND xvfb-run -a -s "-screen 0 1280x800x24"
           $<TARGET_FILE:smoke_editor> ${ZOLVANE_GAME_DIR} $<TARGET_FILE:zolvane-editor>
           ${CMAKE_CURRENT_BINARY_DIR}/smoke-editor.png)
+# Its recovery journals go to a data folder in the build tree, never the user's.
 set_tests_properties(smoke_editor PROPERTIES TIMEOUT 180
-  ENVIRONMENT "QT_QPA_PLATFORM=xcb;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
+  ENVIRONMENT "XDG_DATA_HOME=${CMAKE_CURRENT_BINARY_DIR}/smoke-editor-data;QT_QPA_PLATFORM=xcb;ASAN_OPTIONS=detect_leaks=0;UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1")
 
 # "Test Level" starting the real stand-in game on a real X server.
 add_executable(tst_testrun_game tst_testrun_game.cpp messagecapture.h)
@@ -33,3 +34,4 @@ add_executable(editor_under_file_limit editor_under_file_limit.cpp messagecaptur
 target_link_libraries(editor_under_file_limit PRIVATE Qt6::Test zolvane_window)
 set_target_properties(editor_under_file_limit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(tst_mainform editor_under_file_limit)
+

@@ -85,6 +85,25 @@ void TLevelDocument::New()
     ReplaceLevel(Empty, TFileIdentity{});
 }
 
+// The history is built again from its bottom, one push for each step, so that whoever follows the
+// history sees it grow as it did.
+void TLevelDocument::Recover(const TLevelData& Level, const TFileIdentity& Identity,
+                             const std::vector<TJournalStep>& Steps, std::size_t Current)
+{
+    TLevelData Bottom = Level;
+    for (std::size_t Step = Current; Step-- > 0;)
+        Steps[Step].Diff.ApplyBefore(Bottom.Cells);
+    Bottom.Changed = 1;
+    FOpenedFileNotes.clear();
+    ReplaceLevel(Bottom, Identity);
+    for (const TJournalStep& Step : Steps) {
+        Step.Diff.ApplyAfter(FLevel.Cells);
+        FHistory.push(new TCellEditCommand(QString::fromStdString(Step.Name), *this, Step.Diff));
+    }
+    FHistory.setIndex(static_cast<int>(Current));
+    emit LevelReplaced();
+}
+
 void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity)
 {
     FLevel = Level;

@@ -73,6 +73,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 
     ConnectControls();
     ConnectDocument();
+    FRecovery = std::make_unique<TRecoveryJournal>(FDocument);
     FormCreate();
     CreateShortcuts();
     ShowCellStatus();
@@ -123,6 +124,7 @@ void TMainForm::showEvent(QShowEvent* Event)
     const QSize Frame = frameGeometry().size() - geometry().size();
     resize(WindowSize - Frame);
     move(WindowPosition);
+    QMetaObject::invokeMethod(this, Guarded(&TMainForm::OfferRecovery), Qt::QueuedConnection);
 }
 
 // The field
@@ -259,6 +261,7 @@ bool TMainForm::QuerySaveChanges()
         SaveCurrentLevel();
         return true;
     case TModalResult::No:
+        FRecovery->End();
         return true;
     default:
         throw EAbort();
@@ -337,5 +340,7 @@ void TMainForm::menTestLevelClick()
 #ifdef _WIN32
     Owner = reinterpret_cast<void*>(winId());
 #endif
+    // The game may take the editor, or the machine, down with it.
+    FRecovery->FlushNow();
     StartTestRun(FGameDir, FDocument.Level(), Owner);
 }
