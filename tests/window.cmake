@@ -35,3 +35,10 @@ target_link_libraries(editor_under_file_limit PRIVATE Qt6::Test zolvane_window)
 set_target_properties(editor_under_file_limit PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(tst_mainform editor_under_file_limit)
 
+# Recovery of unsaved work, with an editor killed at random moments as a child process.
+zolvane_add_test(NAME tst_recovery SOURCES tst_recovery.cpp editorharness.h datahome.h recoveryedits.h LIBS zolvane_window)
+add_dependencies(tst_recovery zolvane_images)
+add_executable(editor_until_killed editor_until_killed.cpp recoveryedits.h messagecapture.h)
+target_link_libraries(editor_until_killed PRIVATE Qt6::Test zolvane_window)
+set_target_properties(editor_until_killed PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+add_dependencies(tst_recovery editor_until_killed)
