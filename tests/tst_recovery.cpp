@@ -195,6 +195,28 @@ private slots:
         QCOMPARE(JournalNames(), QStringList{QFileInfo(Older).fileName()});
     }
 
+    // A first flush cut short, and locks cut short by a power cut, of editors that are gone.
+    void leftoversOfGoneEditorsAreCleaned()
+    {
+        TGameDir Dir;
+        QStringList Snapshots;
+        QString Left;
+        LeaveJournal(Dir, "alpha.txt", FourSteps, Snapshots, Left);
+        const QDir Folder(TDataHome::RecoveryFolder());
+        const QString Session = QFileInfo(Left).fileName().section('.', 0, 0);
+        WriteFile(Folder.filePath("." + Session + ".2.journal.99-0-1.tmp").toStdString(), "half a header");
+        for (const QString& Lock : {Session + ".lock", QString("gone.lock")}) {
+            WriteFile(Folder.filePath(Lock).toStdString(), "");
+            SetModified(Folder.filePath(Lock), QDateTime::currentDateTime().addSecs(-60));
+        }
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        QCoreApplication::processEvents();
+        QCOMPARE(ShownTexts(Capture), QStringList{AlphaQuestion});
+        QCOMPARE(JournalNames(), QStringList{QFileInfo(Left).fileName()});
+        QCOMPARE(Folder.entryList({"*.lock"}, QDir::Files).size(), 1);
+    }
+
     // The file as the lost editor knew it decides, as it would have in that editor.
     void saveAfterRecoveryAsksBeforeReplacingTheirChanges_data()
     {

@@ -10,6 +10,7 @@
 #include <QUuid>
 
 #include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -41,6 +42,19 @@ std::unique_ptr<QLockFile> SessionLock(const QDir& Folder, const QString& Sessio
     auto Lock = std::make_unique<QLockFile>(Folder.filePath(Session + LockSuffix));
     Lock->setStaleLockTime(0);
     return Lock;
+}
+
+// A lock that names no holder was cut short: by a kill as it was made, or by a power cut before it reached
+// the disk. Once it is older than any editor takes to write its lock, it is taken when no one has it open.
+bool TakeIfGone(QLockFile& Lock, const QString& Path)
+{
+    constexpr int WritingSecs = 10;
+    if (Lock.tryLock(0))
+        return true;
+    if (Lock.error() != QLockFile::LockFailedError || Lock.getLockInfo(nullptr, nullptr, nullptr) ||
+        std::abs(QFileInfo(Path).lastModified().secsTo(QDateTime::currentDateTime())) < WritingSecs)
+        return false;
+    return Lock.removeStaleLockFile() && Lock.tryLock(0);
 }
 
 // Keeps a journal that cannot be read where the user can find it, and out of the next start's way.
@@ -137,7 +151,7 @@ std::optional<TRecoveryOffer> TRecoveryFolder::NewestLeftOver(QStringList& Probl
     std::vector<TLeftOver> LeftOvers;
     for (const QString& Session : Sessions) {
         std::unique_ptr<QLockFile> Lock = SessionLock(Dir, Session);
-        if (!Lock->tryLock(0))
+        if (!TakeIfGone(*Lock, Dir.filePath(Session + LockSuffix)))
             continue;
         for (auto [At, End] = Temporaries.equal_range(Session); At != End; ++At)
             RemoveLeftOver(At->second, Problems);
