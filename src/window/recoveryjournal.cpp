@@ -44,6 +44,7 @@ TRecoveryJournal::TRecoveryJournal(TLevelDocument& Document, const QString& Fold
     });
 }
 
+// A last flush that fails has no one left to tell: the window is gone. The steps synced before stay.
 TRecoveryJournal::~TRecoveryJournal()
 {
     if (FFlusher)
