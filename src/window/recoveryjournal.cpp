@@ -208,7 +208,9 @@ void TRecoveryJournal::End()
     FFlushTimer.stop();
     FSteps.clear();
     FDone = 0;
-    FUnsent.clear();
+    // Back to its usual room, whatever a long burst grew it to.
+    FUnsent = std::string();
+    FUnsent.reserve(UnsentRoom);
     const std::unique_ptr<TJournalFlusher> Flusher = std::move(FFlusher);
     if (!Flusher)
         return;
