@@ -557,6 +557,24 @@ Canvas drawEyedropper()
     return C;
 }
 
+// Select: a dashed frame of dark and light dashes, as the field outlines a selection, and the pointer that
+// drags it.
+Canvas drawSelection()
+{
+    Canvas C(16, 16);
+    for (int Y = 1; Y <= 11; ++Y)
+        for (int X = 1; X <= 12; ++X) {
+            const bool OnFrame = X <= 2 || X >= 11 || Y <= 2 || Y >= 10;
+            if (OnFrame)
+                C.set(X, Y, ((X + Y) / 3) % 2 == 0 ? rgb(30, 40, 80) : rgb(150, 190, 255));
+        }
+    const auto Arrow = polygon({{8, 7}, {8, 15.6}, {10.1, 13.5}, {11.7, 16}, {13.4, 15.2}, {11.8, 12.7}, {14.8, 12.7}});
+    C.paint(Arrow, rgb(20, 20, 30));
+    C.paint(polygon({{9, 9.4}, {9, 13.3}, {10.4, 11.9}, {12.2, 14.6}, {12.5, 14.4}, {10.8, 11.7}, {12.6, 11.7}}),
+            rgb(255, 255, 255));
+    return C;
+}
+
 // The application icon: a paddle, a ball and a wall of the catalogue's bricks on a night-blue tile.
 Canvas drawIcon(const std::vector<Canvas>& Bricks)
 {
@@ -620,6 +638,7 @@ std::vector<Picture> drawAll()
     All.push_back({"tool_fill.bmp", drawBucket(), true});
     All.push_back({"tool_mirror.bmp", drawMirror(), true});
     All.push_back({"tool_pick.bmp", drawEyedropper(), true});
+    All.push_back({"tool_select.bmp", drawSelection(), true});
     All.push_back({"zolvane.bmp", drawIcon(Bricks), true});
     return All;
 }

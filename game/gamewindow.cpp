@@ -1,5 +1,6 @@
 #include "gamewindow.h"
 
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QLinearGradient>
@@ -41,13 +42,22 @@ TGameWindow::TGameWindow(const TLevelData& Level, const QString& LevelName, std:
     FTimer.setTimerType(Qt::PreciseTimer);
     FTimer.setInterval(16);
     connect(&FTimer, &QTimer::timeout, this, &TGameWindow::tick);
-    FClock.start();
+    QElapsedTimer Elapsed;
+    Elapsed.start();
+    setClock([Elapsed] { return Elapsed.nsecsElapsed(); });
     FTimer.start();
+}
+
+void TGameWindow::setClock(TClock Clock)
+{
+    FClock = std::move(Clock);
+    FLastTickNs = FClock();
+    FAccumulatedSeconds = 0;
 }
 
 void TGameWindow::tick()
 {
-    const qint64 Now = FClock.nsecsElapsed();
+    const qint64 Now = FClock();
     FAccumulatedSeconds = std::min(FAccumulatedSeconds + (Now - FLastTickNs) * 1e-9, MaxCatchUpSeconds);
     FLastTickNs = Now;
     while (FAccumulatedSeconds >= StepSeconds) {

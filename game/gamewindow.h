@@ -1,9 +1,9 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 #include "game.h"
@@ -20,6 +20,12 @@ public:
     TGameWindow(const TLevelData& Level, const QString& LevelName, std::uint64_t Seed, QWidget* Parent = nullptr);
 
     const TGame& Game() const { return FGame; }
+    // The time the game runs on, in nanoseconds from any fixed start. A steady clock unless another is
+    // handed in: a test's clock lets it say exactly how much time passes.
+    using TClock = std::function<qint64()>;
+    void setClock(TClock Clock);
+    // The clock's reading at the last frame: the game has caught up with that time.
+    qint64 caughtUpTo() const { return FLastTickNs; }
     // The paddle follows the ball and launches by itself: for unattended runs and screenshots.
     void setAutoPlay(bool AutoPlay) { FAutoPlay = AutoPlay; }
 
@@ -57,7 +63,7 @@ private:
     TGame FGame;
     TGamePictures FPictures;
     QTimer FTimer;
-    QElapsedTimer FClock;
+    TClock FClock;
     qint64 FLastTickNs = 0;
     double FAccumulatedSeconds = 0;
     bool FLeftHeld = false;

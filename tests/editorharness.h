@@ -5,6 +5,7 @@
 #include "datahome.h"
 #include "drawgrid.h"
 #include "levelfile.h"
+#include "levelfiletools.h"
 #include "levellistview.h"
 #include "main.h"
 #include "messagecapture.h"
@@ -18,10 +19,12 @@
 #include <QtTest>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace fs = std::filesystem;
+
+using LevelFileTools::Listing;
+using LevelTestTools::ReadBytes;
+using LevelTestTools::WriteBytes;
 
 inline std::string Row(const std::string& Pairs)
 {
@@ -34,19 +37,6 @@ inline std::string EmptyRows(int Count)
     for (int I = 0; I < Count; ++I)
         Rows += Row("");
     return Rows;
-}
-
-inline std::string ReadFile(const fs::path& Path)
-{
-    std::ifstream In(Path, std::ios::binary);
-    std::stringstream Text;
-    Text << In.rdbuf();
-    return Text.str();
-}
-
-inline void WriteFile(const fs::path& Path, const std::string& Bytes)
-{
-    std::ofstream(Path, std::ios::binary) << Bytes;
 }
 
 // Makes a folder the current directory for its lifetime.
@@ -73,9 +63,9 @@ public:
             if (std::find(Without.begin(), Without.end(), Entry.path().filename().string()) == Without.end())
                 fs::copy_file(Entry.path(), Path() / "editor/images" / Entry.path().filename());
         fs::create_directories(Levels());
-        WriteFile(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
-        WriteFile(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
-        WriteFile(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
+        WriteBytes(Levels() / "alpha.txt", Row("1.2S#.") + EmptyRows(9));
+        WriteBytes(Levels() / "beta.txt", EmptyRows(9) + Row("9W"));
+        WriteBytes(Levels() / "gamma.txt", EmptyRows(10) + ":\r\nkeep me\r\n");
     }
 
     fs::path Path() const { return FDir.path().toStdString(); }
@@ -125,14 +115,16 @@ struct TEditor {
         return nullptr;
     }
 
-    // The tool tips of the palette buttons that are down, bricks first.
+    // The catalogue names of the palette buttons that are down, bricks first.
     QStringList DownPaletteButtons()
     {
         QStringList Down;
-        for (const char* Name : {"tbBricks", "tbPowerUps"})
-            for (TPaletteButton* B : Palette(Name)->Buttons())
-                if (B->isChecked())
-                    Down << B->toolTip();
+        for (TPaletteButton* B : Palette("tbBricks")->Buttons())
+            if (B->isChecked())
+                Down << QString::fromStdString(std::any_cast<const TBrickItem*>(B->Tag)->Name);
+        for (TPaletteButton* B : Palette("tbPowerUps")->Buttons())
+            if (B->isChecked())
+                Down << QString::fromStdString(std::any_cast<const TPowerUpItem*>(B->Tag)->Name);
         return Down;
     }
 
@@ -166,6 +158,8 @@ struct TEditor {
     QString CellStatus() { return Form.findChild<QLabel*>("labCell")->text(); }
     QString Counts() { return Form.findChild<QLabel*>("labCounts")->text(); }
     QString Message() { return Form.statusBar()->currentMessage(); }
+    // What an opened file did not say, whole, however much of it the status line has room for.
+    QString Notes() { return Form.findChild<QLabel*>("labNotes")->toolTip(); }
 
     void ClickRow(int Row)
     {
@@ -186,17 +180,22 @@ struct TEditor {
     }
 };
 
-// Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), key SEQ
-// (to the focus), wheel DELTA, click BUTTON (a tool button by its name).
+// Steps separated by ';': press/move/release C R (left button; a move without a press only hovers), nudge C R
+// (a move within that cell, off its centre), key SEQ (to the focus), wheel DELTA, click BUTTON (a tool button
+// by its name).
 inline void Run(TEditor& E, const QString& Script)
 {
     for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
+        if (Step.trimmed().isEmpty())
+            continue;
         const QStringList W = Step.simplified().split(' ');
         const int C = W.value(1).toInt(), R = W.value(2).toInt();
         if (W[0] == "press")
             E.Press(C, R);
         else if (W[0] == "move")
             E.MoveTo(C, R);
+        else if (W[0] == "nudge")
+            QTest::mouseMove(E.Grid, E.Grid->CellRect(C, R).center() + QPoint(3, 2));
         else if (W[0] == "release")
             E.Release(C, R);
         else if (W[0] == "key")
@@ -211,8 +210,8 @@ inline void Run(TEditor& E, const QString& Script)
 }
 
 // Runs a script that must leave Steps steps on the history, the last named UndoText; undoing them all (Ctrl+Z)
-// gives back the field as it was, still changed if anything was recorded, and redoing them all (Ctrl+Shift+Z)
-// the field as the script left it.
+// gives back the field as it was opened, unchanged again, and redoing them all (Ctrl+Shift+Z) the field as the
+// script left it, changed.
 inline void RunUndoAndRedo(TEditor& E, const QString& Script, int Steps, const QString& UndoText)
 {
     const QString Before = E.Field();
@@ -228,12 +227,14 @@ inline void RunUndoAndRedo(TEditor& E, const QString& Script, int Steps, const Q
         E.Key("Ctrl+Z");
     QCOMPARE(E.Field(), Before);
     if (Steps > 0)
-        QCOMPARE(E.Form.Level().Changed, 1);
+        QCOMPARE(E.Form.Level().Changed, 0);
     QVERIFY(!E.Action("menUndo")->isEnabled());
     QCOMPARE(E.Action("menRedo")->isEnabled(), Steps > 0);
     for (int Step = 0; Step < Steps; ++Step)
         E.Key("Ctrl+Shift+Z");
     QCOMPARE(E.Field(), After);
+    if (Steps > 0)
+        QCOMPARE(E.Form.Level().Changed, 1);
 }
 
 inline QString CellText(const TLevelCell& Cell)

@@ -1,59 +1,50 @@
 #pragma once
 
-// Helpers shared by the level file tests: records given in the file's own characters, file bytes,
-// folder listings, child processes, and readable failure output for whole records.
+// The Qt side of the level test helpers (leveltesttools.h): the same helpers in Qt's types, rows as byte
+// arrays to build files from, and whole records in QCOMPARE's failure messages.
 
-#include "elementkinds.h"
-#include "leveldata.h"
-#include "safefile.h"
+#include "leveltesttools.h"
 
-#include <QDir>
-#include <QFile>
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
 #include <QTest>
 
+#include <filesystem>
 #include <string>
 #include <string_view>
-
-#include <sys/wait.h>
-#include <unistd.h>
+#include <vector>
 
 namespace LevelFileTools {
 
-// The file character of every code, indexed by code: the kinds table read back.
-inline std::string FileCharsByCode(char (*CharOf)(std::uint8_t))
-{
-    std::string Chars;
-    for (std::uint8_t Code = 0; CharOf(Code) != '\0'; ++Code)
-        Chars += CharOf(Code);
-    return Chars;
-}
-inline const std::string BrickChars = FileCharsByCode(BrickCharOf);
-inline const std::string PowerUpChars = FileCharsByCode(PowerUpCharOf);
+using LevelTestTools::BrickChars;
+using LevelTestTools::FilledLevel;
+using LevelTestTools::InChild;
+using LevelTestTools::PowerUpChars;
+using LevelTestTools::RecordFromRows;
+using LevelTestTools::THookGuard;
 
-// A loaded, unchanged record; a short row is padded with empty cells. Only valid characters may appear.
-inline TLevelData RecordFromRows(const QList<QByteArray>& Rows, const std::string& Trailer, const std::string& FileName)
+inline QList<QByteArray> ByteRows(const std::vector<std::string>& Rows)
 {
-    TLevelData Level;
-    Level.Loaded = 1;
-    Level.FileName = FileName;
-    Level.TrailerText = Trailer;
-    for (int Row = 0; Row < Rows.size(); ++Row)
-        for (int At = 0; At < Rows[Row].size(); ++At) {
-            TLevelCell& Cell = Level.Cells[At / 2][Row];
-            (At % 2 ? Cell.PowerUp : Cell.Brick) =
-                static_cast<std::uint8_t>((At % 2 ? PowerUpChars : BrickChars).find(Rows[Row][At]));
-        }
-    return Level;
+    QList<QByteArray> Bytes;
+    for (const std::string& Row : Rows)
+        Bytes += QByteArray::fromStdString(Row);
+    return Bytes;
 }
 
-// The rows of a level in which every row differs and every code appears.
+inline QStringList Names(const std::vector<std::string>& Names)
+{
+    QStringList List;
+    for (const std::string& Name : Names)
+        List += QString::fromStdString(Name);
+    return List;
+}
+
+// The rows of FilledLevel: every row differs and every code appears.
 inline QList<QByteArray> CanonicalRows()
 {
-    QList<QByteArray> Rows(LevelRows);
-    for (int I = 0; I < LevelRows; ++I)
-        for (int Column = 0; Column < LevelColumns; ++Column)
-            Rows[I] += QByteArray(1, BrickChars[(I + Column) % 11]) + PowerUpChars[(Column + 2 * I) % 7];
-    return Rows;
+    return ByteRows(LevelTestTools::RowsOf(FilledLevel("")));
 }
 
 // Ten valid rows with a brick in every cell, so that no power-up sits on an empty cell: a level file made
@@ -77,82 +68,48 @@ inline std::string_view View(const QByteArray& Bytes)
     return {Bytes.constData(), static_cast<std::size_t>(Bytes.size())};
 }
 
-inline QByteArray ReadBytes(const QString& Path)
+inline std::string Path(const QString& Text)
 {
-    QFile File(Path);
-    return File.open(QIODevice::ReadOnly) ? File.readAll() : "<cannot open " + Path.toUtf8() + ">";
+    return Text.toStdString();
 }
 
-inline bool WriteBytes(const QString& Path, const QByteArray& Bytes)
+inline QByteArray ReadBytes(const QString& File)
 {
-    QFile File(Path);
-    return File.open(QIODevice::WriteOnly | QIODevice::Truncate) && File.write(Bytes) == Bytes.size();
+    return QByteArray::fromStdString(LevelTestTools::ReadBytes(Path(File)));
 }
 
-// Everything in a folder, hidden files included, so a left-over temporary file shows.
+inline bool WriteBytes(const QString& File, const QByteArray& Bytes)
+{
+    return LevelTestTools::WriteBytes(Path(File), Bytes.toStdString());
+}
+
+inline QStringList Listing(const std::filesystem::path& Folder)
+{
+    return Names(LevelTestTools::Listing(Folder));
+}
 inline QStringList Listing(const QString& Folder)
 {
-    return QDir(Folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    return Listing(std::filesystem::path(Path(Folder)));
 }
 
-// Every entry of a folder with what it holds: a file's bytes, a link's target, a folder's entries.
+// A file's bytes read one to one as Latin-1, so that any byte shows.
 inline QStringList Snapshot(const QString& Folder)
 {
     QStringList Entries;
-    for (const QString& Name : Listing(Folder)) {
-        const QFileInfo Info(Folder + "/" + Name);
-        if (Info.isSymLink())
-            Entries += Name + " -> " + QFile::symLinkTarget(Info.filePath());
-        else if (Info.isDir())
-            Entries += Name + "/ " + Listing(Info.filePath()).join(' ');
-        else
-            Entries += Name + ": " + QString::fromLatin1(ReadBytes(Info.filePath()).toPercentEncoding(" :#."));
-    }
+    for (const std::string& Entry : LevelTestTools::Snapshot(Path(Folder)))
+        Entries += QString::fromLatin1(Entry.data(), static_cast<qsizetype>(Entry.size()));
     return Entries;
 }
 
-inline std::string Path(const QString& Text) { return Text.toStdString(); }
-
-// Runs Body in a child process, so that limits and identities set there stay there, and returns its exit
-// code. _exit skips the test framework's and the sanitizers' exit work.
-template <typename TBody>
-int InChild(TBody Body)
+template <typename TCall> QString FailureOf(TCall Call)
 {
-    const pid_t Child = fork();
-    if (Child == 0)
-        _exit(Body());
-    int Status = 0;
-    waitpid(Child, &Status, 0);
-    return WIFEXITED(Status) ? WEXITSTATUS(Status) : 1000 + WTERMSIG(Status);
+    return QString::fromStdString(LevelTestTools::FailureOf(Call));
 }
-
-// Removes the safe file layer's test hooks when a test ends, however it ends.
-struct THookGuard {
-    THookGuard() = default;
-    THookGuard(const THookGuard&) = delete;
-    THookGuard& operator=(const THookGuard&) = delete;
-    ~THookGuard()
-    {
-        SetBeforeCreateHook({});
-        SetFolderSyncHook({});
-    }
-};
 
 } // namespace LevelFileTools
 
-// Shown by QCOMPARE when two records differ: flags, names and the rows ("?" for a code outside the ranges).
+// Shown by QCOMPARE when two records differ.
 inline char* toString(const TLevelData& Level)
 {
-    using namespace LevelFileTools;
-    QByteArray Text = "Loaded=" + QByteArray::number(Level.Loaded) + " Changed=" + QByteArray::number(Level.Changed)
-        + " FileName=\"" + QByteArray::fromStdString(Level.FileName) + "\" TrailerText=\""
-        + QByteArray::fromStdString(Level.TrailerText).toPercentEncoding(" :") + "\"";
-    for (int Row = 0; Row < LevelRows; ++Row) {
-        Text += "\n  ";
-        for (const TLevelColumn& Column : Level.Cells) {
-            Text += Column[Row].Brick < BrickChars.size() ? BrickChars[Column[Row].Brick] : '?';
-            Text += Column[Row].PowerUp < PowerUpChars.size() ? PowerUpChars[Column[Row].PowerUp] : '?';
-        }
-    }
-    return qstrdup(Text.constData());
+    return qstrdup(LevelTestTools::Described(Level).c_str());
 }

@@ -3,6 +3,7 @@
 #include "exceptions.h"
 #include "messagecapture.h"
 
+#include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -66,14 +67,23 @@ private slots:
         QCOMPARE(ErrorBoxText(Message.toStdString()), Shown);
     }
 
+    // The handler's error is shown before the event loop goes on to the next event.
     void handlerErrorIsShownAndProgramCarriesOn()
     {
         TMessageCapture Capture;
-        bool After = false;
-        const bool Finished = RunHandler([] { throw std::runtime_error("Stream read error"); });
-        After = true;
+        QStringList Steps;
+        bool Finished = true;
+        const QObject Context; // destroyed first, it cancels any call still queued
+        QTimer::singleShot(0, &Context, [&] {
+            Finished = RunHandler([&] {
+                Steps << "handler starts";
+                throw std::runtime_error("Stream read error");
+            });
+        });
+        QTimer::singleShot(0, &Context,
+                           [&] { Steps << QString("next event, %1 box shown").arg(Capture.Shown.size()); });
+        QTRY_COMPARE(Steps, (QStringList{"handler starts", "next event, 1 box shown"}));
         QVERIFY(!Finished);
-        QVERIFY(After);
         QCOMPARE(Capture.Shown.size(), 1);
         QCOMPARE(int(Capture.Shown[0].Kind), int(TMessageKind::Error));
         QCOMPARE(Capture.Shown[0].Title, QStringLiteral("tst_application"));
@@ -166,6 +176,48 @@ private slots:
         const QStringList Expected = WithCancel ? QStringList{"&Yes*", "&No", "Cancel"} : QStringList{"&Yes", "&No*"};
         QCOMPARE(Captions, Expected);
         QCOMPARE(int(Result), Answer);
+    }
+
+    // The real text box: the part asked for is selected, so typing replaces just that.
+    void textBoxStartsWithThePartSelected_data()
+    {
+        QTest::addColumn<QString>("Action");
+        QTest::addColumn<QString>("Answer"); // "<none>" for Cancel
+        QTest::newRow("typing replaces the selection, Enter is OK") << "Enter" << "first.txt";
+        QTest::newRow("OK") << "OK" << "first.txt";
+        QTest::newRow("Esc is Cancel") << "Esc" << "<none>";
+        QTest::newRow("close box is Cancel") << "Close" << "<none>";
+    }
+    void textBoxStartsWithThePartSelected()
+    {
+        QFETCH(QString, Action);
+        QFETCH(QString, Answer);
+        QString Selected;
+        QTimer Answerer;
+        Answerer.setInterval(10);
+        QObject::connect(&Answerer, &QTimer::timeout, [&] {
+            QWidget* Box = QApplication::activeModalWidget();
+            if (!Box)
+                return;
+            Answerer.stop();
+            auto* Line = Box->findChild<QLineEdit*>();
+            Selected = Line->selectedText();
+            QTest::keyClicks(Line, "first");
+            if (Action == "Enter")
+                QTest::keyClick(Line, Qt::Key_Return);
+            else if (Action == "Esc")
+                QTest::keyClick(Box, Qt::Key_Escape);
+            else if (Action == "Close")
+                Box->close();
+            for (QPushButton* Button : Box->findChildren<QPushButton*>())
+                if (Button->text().remove('&') == Action)
+                    Button->click();
+        });
+        Answerer.start();
+        const std::optional<QString> Typed =
+            AskText({QStringLiteral("Rename Level"), QStringLiteral("New name:"), QStringLiteral("level3.txt"), 0, 6});
+        QCOMPARE(Selected, QStringLiteral("level3"));
+        QCOMPARE(Typed.value_or(QStringLiteral("<none>")), Answer);
     }
 };
 

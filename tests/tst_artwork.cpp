@@ -1,6 +1,7 @@
 #include "bitmap.h"
 #include "catalogue.h"
 #include "elementkinds.h"
+#include "levelfiletools.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
+using LevelFileTools::ReadBytes;
+
 // The pictures and sample levels the build lays out beside the executables.
 
 static QString gameDir()
@@ -22,12 +25,6 @@ static QString gameDir()
 static QImage load(const QString& RelativePath)
 {
     return LoadBitmapFile(QDir(gameDir()).filePath(RelativePath).toStdString());
-}
-
-static QByteArray readAll(const QString& Path)
-{
-    QFile File(Path);
-    return File.open(QIODevice::ReadOnly) ? File.readAll() : QByteArray("(cannot read)");
 }
 
 // WCAG's relative luminance and contrast ratio: 1 for equal colours, 21 for black on white.
@@ -112,7 +109,7 @@ private slots:
         for (const TCatalogueEntry& Kind : PowerUpKinds())
             QTest::newRow(Kind.ImageFile) << QString(Kind.ImageFile) << QSize(23, 11) << false;
         for (const char* Tool : {"tool_erase", "tool_draw", "tool_new", "tool_save", "tool_run", "tool_cell",
-                                 "tool_rectangle", "tool_fill", "tool_mirror", "tool_pick"})
+                                 "tool_rectangle", "tool_fill", "tool_mirror", "tool_pick", "tool_select"})
             QTest::newRow(Tool) << QString("editor/images/%1.bmp").arg(Tool) << QSize(16, 16) << true;
         QTest::newRow("icon") << "editor/images/zolvane.bmp" << QSize(32, 32) << true;
     }
@@ -133,7 +130,7 @@ private slots:
             QVERIFY2(Solid >= Size.width() * Size.height() / 8, qPrintable(QString("%1 solid pixels").arg(Solid)));
             return;
         }
-        const QByteArray Header = readAll(QDir(gameDir()).filePath(File)).left(30);
+        const QByteArray Header = ReadBytes(QDir(gameDir()).filePath(File)).left(30);
         QCOMPARE(Header.size() == 30 ? quint8(Header[28]) | quint8(Header[29]) << 8 : -1, 24);
         QSet<QRgb> Colours;
         for (int Y = 0; Y < Image.height(); ++Y)
@@ -273,7 +270,7 @@ private slots:
             QDir(ZOLVANE_ASSETS_DIR "/levels").entryList({"level*.txt"}, QDir::Files, QDir::Name);
         QVERIFY2(Sources.size() >= 5, qPrintable(Sources.join(", ")));
         for (const QString& Name : Sources)
-            QCOMPARE(readAll(gameDir() + "/data/levels/" + Name), readAll(ZOLVANE_ASSETS_DIR "/levels/" + Name));
+            QCOMPARE(ReadBytes(gameDir() + "/data/levels/" + Name), ReadBytes(ZOLVANE_ASSETS_DIR "/levels/" + Name));
     }
 
     // Ten rows of 20 brick/power-up pairs, bricks mirrored, each line ending in CR LF, optionally ":" and a
@@ -288,7 +285,7 @@ private slots:
         int Trailers = 0;
         const QDir Levels(ZOLVANE_ASSETS_DIR "/levels");
         for (const QString& Name : Levels.entryList({"level*.txt"}, QDir::Files)) {
-            const QByteArray Text = readAll(Levels.filePath(Name));
+            const QByteArray Text = ReadBytes(Levels.filePath(Name));
             const QList<QByteArray> Lines = Text.split('\n');
             QVERIFY2(Text.count("\r\n") == Lines.size() - 1 && Lines.last().isEmpty(), qPrintable(Name));
             QVERIFY2(Lines.size() == 11 || (Lines.size() == 13 && Lines[10] == ":\r" && Lines[11].size() > 1),
@@ -329,8 +326,8 @@ private slots:
                      ZOLVANE_ASSETS_DIR "/copylevels.cmake"});
         QVERIFY(Cmake.waitForFinished(60000));
         QCOMPARE(Cmake.exitCode(), 0);
-        QCOMPARE(readAll(Dest.filePath("level1.txt")), QByteArray("edited by a designer\r\n"));
-        QCOMPARE(readAll(Dest.filePath("level2.txt")), readAll(ZOLVANE_ASSETS_DIR "/levels/level2.txt"));
+        QCOMPARE(ReadBytes(Dest.filePath("level1.txt")), QByteArray("edited by a designer\r\n"));
+        QCOMPARE(ReadBytes(Dest.filePath("level2.txt")), ReadBytes(ZOLVANE_ASSETS_DIR "/levels/level2.txt"));
     }
 };
 

@@ -1,6 +1,7 @@
 // The notes on what a level file did not say: a table of damaged files with their whole note lists, the
 // status line's summary, and a randomised check that the notes read bytes exactly as the level reader does.
 
+#include "elementkinds.h"
 #include "filenotes.h"
 #include "levelfile.h"
 #include "levelfiletools.h"
@@ -160,13 +161,13 @@ private slots:
         QTest::newRow("no notes") << Joined(Rows) << "";
         QTest::newRow("unknown characters and a short row")
             << Joined(With(With(Rows, 1, Damaged), 2, Rows[2].left(20)))
-            << "level3.txt: 4 unknown characters read as empty, row 2 is short";
+            << "level3.txt: 4 unknown characters read as empty, line 3 is short";
         QTest::newRow("one of each")
             << Joined(With(With(Rows, 0, Patched(Rows[0], 2, '.')), 4, Rows[4] + "x")) + "\x1A"
-            << "level3.txt: 1 power-up on an empty cell, row 4 is too long, Ctrl-Z ends the file";
+            << "level3.txt: 1 power-up on an empty cell, line 5 is too long, Ctrl-Z ends the file";
         QTest::newRow("many line ends and rows")
             << Joined({Rows[0].left(10), Rows[1].left(10), Rows[2].left(10), Rows[3].left(10)}, "\n")
-            << "level3.txt: 4 rows are short, fewer than 10 rows, 4 line ends without CR";
+            << "level3.txt: 4 lines are short, fewer than 10 rows, 4 line ends without CR";
         QTest::newRow("trailer troubles") << Joined(Rows) + "a\r\nb\r\n:\r\n\r\nc\rd"
                                           << "level3.txt: 2 lines after the rows ignored, "
                                              "empty trailer dropped, 1 line after the trailer ignored";

@@ -14,6 +14,11 @@ namespace {
 
 constexpr int FullWidth = static_cast<int>(FieldWidth);
 constexpr int FullHeight = static_cast<int>(FieldHeight) + 28;
+// One step of the game on the test's clock, rounded up so that N of them always make N steps.
+constexpr qint64 StepNs = 1'000'000'000 / StepsPerSecond + 1;
+// Steps with an arrow key held, and how far they move the paddle.
+constexpr int KeySteps = 12;
+constexpr double KeyDistance = KeySteps * PaddleKeySpeed * StepSeconds;
 
 QImage Grabbed(QWidget& Widget, const TGameRect& Rect)
 {
@@ -70,13 +75,16 @@ private slots:
 
 private:
     void showWindow(const TLevelData& Level = ThreeBricks());
+    void runSteps(int Count);
 
     std::unique_ptr<TGameWindow> FWindow;
+    qint64 FNow = 0;
 };
 
 void TestGameWindow::showWindow(const TLevelData& Level)
 {
     FWindow = std::make_unique<TGameWindow>(Level, "test.lvl", 5);
+    FWindow->setClock([this] { return FNow; });
     FWindow->resize(FullWidth, FullHeight);
     FWindow->show();
     QVERIFY(QTest::qWaitForWindowExposed(FWindow.get()));
@@ -84,33 +92,51 @@ void TestGameWindow::showWindow(const TLevelData& Level)
     QVERIFY(QTest::qWaitForWindowActive(FWindow.get()));
 }
 
+// Lets Count steps of time pass on the test's clock and waits until the window's frames have caught up.
+void TestGameWindow::runSteps(int Count)
+{
+    for (int Done = 0; Done < Count;) {
+        const int Chunk = std::min(Count - Done, 10); // within what one frame catches up after a stall
+        FNow += Chunk * StepNs;
+        Done += Chunk;
+        QTRY_COMPARE(FWindow->caughtUpTo(), FNow);
+    }
+}
+
 // Space launches too: see the pause test.
 void TestGameWindow::clickLaunchesTheBall()
 {
     showWindow();
     QCOMPARE(FWindow->windowTitle(), QString("Zolvane - test.lvl"));
+    runSteps(10);
     QCOMPARE(FWindow->Game().State().Phase, TGamePhase::Ready);
     QTest::mouseClick(FWindow.get(), Qt::LeftButton, {}, QPoint(FullWidth / 2, 400));
-    QTRY_COMPARE(FWindow->Game().State().Phase, TGamePhase::Playing);
-    QTRY_VERIFY(FWindow->Game().State().Balls.front().Y < PaddleTop - 50);
+    runSteps(1);
+    QCOMPARE(FWindow->Game().State().Phase, TGamePhase::Playing);
+    runSteps(StepsPerSecond / 2);
+    QVERIFY2(FWindow->Game().State().Balls.front().Y < PaddleTop - 50,
+             qPrintable(QString::number(FWindow->Game().State().Balls.front().Y)));
 }
 
 void TestGameWindow::pPausesUnderADimmedFieldAndResumes()
 {
     showWindow();
     QTest::keyClick(FWindow.get(), Qt::Key_Space);
-    QTRY_COMPARE(FWindow->Game().State().Phase, TGamePhase::Playing);
+    runSteps(1);
+    QCOMPARE(FWindow->Game().State().Phase, TGamePhase::Playing);
     const QPoint Empty(10, static_cast<int>(PaddleTop) - 20);
     const QColor Lit = FWindow->grab().toImage().pixelColor(Empty);
     QTest::keyClick(FWindow.get(), Qt::Key_P);
-    QTRY_VERIFY(FWindow->Game().State().Paused);
+    runSteps(1);
+    QVERIFY(FWindow->Game().State().Paused);
     const QColor Dimmed = FWindow->grab().toImage().pixelColor(Empty); // under the banner's shade
     QVERIFY2(Dimmed.value() < Lit.value() * 0.7, qPrintable(Lit.name() + " not dimmed: " + Dimmed.name()));
     const TGameState Frozen = FWindow->Game().State();
-    QTest::qWait(150);
+    runSteps(StepsPerSecond);
     QVERIFY(FWindow->Game().State() == Frozen);
     QTest::keyClick(FWindow.get(), Qt::Key_P);
-    QTRY_VERIFY(FWindow->Game().State().Steps > Frozen.Steps + 5);
+    runSteps(6);
+    QCOMPARE(FWindow->Game().State().Steps, Frozen.Steps + 6);
 }
 
 void TestGameWindow::arrowKeysMoveThePaddleWhileHeld()
@@ -118,14 +144,14 @@ void TestGameWindow::arrowKeysMoveThePaddleWhileHeld()
     showWindow();
     const double Start = FWindow->Game().State().PaddleX;
     QTest::keyPress(FWindow.get(), Qt::Key_Left);
-    QTRY_VERIFY(FWindow->Game().State().PaddleX < Start - 60);
+    runSteps(KeySteps);
+    QCOMPARE(FWindow->Game().State().PaddleX, Start - KeyDistance);
     QTest::keyRelease(FWindow.get(), Qt::Key_Left);
-    QTest::qWait(50);
-    const double Stopped = FWindow->Game().State().PaddleX;
-    QTest::qWait(150);
-    QCOMPARE(FWindow->Game().State().PaddleX, Stopped);
+    runSteps(StepsPerSecond);
+    QCOMPARE(FWindow->Game().State().PaddleX, Start - KeyDistance);
     QTest::keyPress(FWindow.get(), Qt::Key_Right);
-    QTRY_VERIFY(FWindow->Game().State().PaddleX > Stopped + 60);
+    runSteps(KeySteps);
+    QCOMPARE(FWindow->Game().State().PaddleX, Start);
     QTest::keyRelease(FWindow.get(), Qt::Key_Right);
 }
 
@@ -135,7 +161,8 @@ void TestGameWindow::pointerMovesThePaddleThroughTheScaling()
     FWindow->resize(FullWidth * 2, FullHeight * 2);
     QTRY_COMPARE(FWindow->size(), QSize(FullWidth * 2, FullHeight * 2));
     QTest::mouseMove(FWindow.get(), QPoint(240, 600));
-    QTRY_COMPARE(FWindow->Game().State().PaddleX, 120.0);
+    runSteps(StepsPerSecond / 4);
+    QCOMPARE(FWindow->Game().State().PaddleX, 120.0);
 }
 
 void TestGameWindow::escapeClosesTheWindow()

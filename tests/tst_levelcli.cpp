@@ -162,7 +162,7 @@ private slots:
         // The unknown brick under a power-up became no brick; the power-up stays and is only noted.
         QCOMPARE(Shown(Run({"check", "@damaged.txt"}, FDir.path())),
                  Shown(TRun{0, {"damaged.txt:4:2: warning: power-up 'L' on a cell without a brick"}, {}}));
-        QCOMPARE(Listing(FDir.path()), (QStringList{"damaged.txt", "good.txt"}));
+        QCOMPARE(Listing(FDir.path()), (QStringList{".zolvane.lock", "damaged.txt", "good.txt"}));
     }
 
     void fmtGoesOnPastAnUnreadableFile()
@@ -187,12 +187,13 @@ private slots:
         Write("lopsided.txt", Joined(Rows));
 
         const TRun Text = Run({"info", "@mirror.txt"}, FDir.path());
-        QCOMPARE(Shown(Text),
-                 Shown(TRun{0,
-                            {"bricks: 8, 6 breakable", "  Brick 1, 1 Hit: 4", "  Brick 1, 2 Hits: 2",
-                             "  Brick Fixed: 2", "hits to clear: 8", "power-ups: 4", "  PowerUp - Single Shot: 2",
-                             "  PowerUp - Wall: 2", "symmetric: yes", "trailer: \"Say \\\"hi\\\" \\u00e9t\u00e9\""},
-                            {}}));
+        QCOMPARE(
+            Shown(Text),
+            Shown(TRun{0,
+                       {"bricks: 8, 6 breakable", "  Brick 1, 1 Hit: 4", "  Brick 1, 2 Hits: 2", "  Brick Fixed: 2",
+                        "hits to clear: 8", "power-ups: 4", "  PowerUp - Single Shot: 2", "  PowerUp - Wall: 2",
+                        "symmetric: yes", "trailer: \"Say \\\"hi\\\" \uFFFDt\u00e9\"", "problems: none"},
+                       {}}));
 
         std::ostringstream Out, Err;
         const std::string Lopsided = FDir.filePath("lopsided.txt").toStdString();
@@ -200,7 +201,8 @@ private slots:
         QJsonParseError Error{};
         const QJsonObject Json = QJsonDocument::fromJson(QByteArray::fromStdString(Out.str()), &Error).object();
         QCOMPARE(Error.errorString(), QJsonParseError{}.errorString());
-        QCOMPARE(Json.keys(), (QStringList{"breakable", "bricks", "file", "hits", "powerups", "symmetric", "trailer"}));
+        QCOMPARE(Json.keys(), (QStringList{"breakable", "bricks", "file", "hits", "powerups", "problems", "symmetric",
+                                           "trailer", "unreachable"}));
         QCOMPARE(Json["file"].toString(), QString::fromStdString(Lopsided));
         QCOMPARE(Json["bricks"].toObject().toVariantMap(),
                  (QVariantMap{{"Brick 1, 1 Hit", 4},
@@ -240,9 +242,10 @@ private slots:
         QCOMPARE(Shown(Text),
                  Shown(TRun{2,
                             {"file: two.txt", "bricks: 2, 2 breakable", "  Brick 1, 3 Hits: 2", "hits to clear: 6",
-                             "power-ups: 0", "symmetric: yes", "trailer: none", "", "file: fixed.txt",
+                             "power-ups: 0", "symmetric: yes", "trailer: none", "problems: none", "", "file: fixed.txt",
                              "bricks: 2, 0 breakable", "  Brick Fixed: 2", "hits to clear: 0", "power-ups: 0",
-                             "symmetric: yes", "trailer: none"},
+                             "symmetric: yes", "trailer: none", "problems: 1",
+                             "  nothing to break: the level has no breakable brick"},
                             {"gone.txt: error: cannot read: No such file or directory"}}));
 
         const TRun Json = Run({"info", "--json", "@two.txt", "@fixed.txt"}, FDir.path());
@@ -264,7 +267,7 @@ private slots:
         QTest::addColumn<QStringList>("Args");
         QTest::addColumn<QString>("Message");
         QTest::newRow("nothing") << QStringList{} << "zolvane-level: no command given";
-        QTest::newRow("unknown command") << QStringList{"lint", "a.txt"} << "zolvane-level: unknown command 'lint'";
+        QTest::newRow("unknown command") << QStringList{"lnit", "a.txt"} << "zolvane-level: unknown command 'lnit'";
         QTest::newRow("check with an option")
             << QStringList{"check", "--json", "a.txt"} << "zolvane-level check: unknown option --json";
         QTest::newRow("fmt without files") << QStringList{"fmt", "--check"} << "zolvane-level fmt: no files given";
@@ -323,11 +326,12 @@ private slots:
         QTest::addColumn<QString>("Usage");
         QTest::newRow("tool") << QStringList{"--help"} << "usage: zolvane-level <command> [options] FILE...";
         QTest::newRow("check") << QStringList{"check", "--help"} << "usage: zolvane-level check FILE...";
-        QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"} << "usage: zolvane-level fmt [--check] FILE...";
+        QTest::newRow("fmt") << QStringList{"fmt", "a.txt", "-h"}
+                             << "usage: zolvane-level fmt [--check] [--force] FILE...";
         QTest::newRow("render")
             << QStringList{"render", "--help"}
             << "usage: zolvane-level render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]";
-        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] FILE...";
+        QTest::newRow("info") << QStringList{"info", "--help"} << "usage: zolvane-level info [--json] [--play] FILE...";
     }
 
     void helpForEachCommand()

@@ -177,7 +177,8 @@ private slots:
         const QByteArray Tail = CanonicalRows()[0] + "##\r\n1S\r2E\r\r\n\r\n#W\x1A" "junk\r\n3L\r\n4F\n5I\r\n6L\r\n7E\r\n"
                                 "8W\r\nskipped\r\n:\r\r\nThe trailer\r\nafter";
         const TLevelData Expected =
-            RecordFromRows({CanonicalRows()[0], "1S2E", "", "#W", "3L", "4F", "5I", "6L", "7E", "8W"}, "The trailer", "");
+            RecordFromRows(QList<QByteArray>{CanonicalRows()[0], "1S2E", "", "#W", "3L", "4F", "5I", "6L", "7E", "8W"},
+                           "The trailer", "");
         const QString File = FDir.filePath("chunks.txt");
         for (qsizetype Shift = 1; Shift <= Tail.size() + 1; ++Shift) {
             // Lone CRs before the first row are dropped; they put Tail's byte Shift - 1 last in a chunk.

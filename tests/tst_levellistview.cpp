@@ -141,6 +141,35 @@ private slots:
         QCOMPARE(F.List->FindCaption("level4.txt"), nullptr);
     }
 
+    // The query may add entries above the chosen one (a level saved at the prompt, the folder changing
+    // meanwhile): the selection still lands on the entry chosen.
+    void entriesAddedDuringTheQueryKeepTheChosenEntry_data()
+    {
+        QTest::addColumn<bool>("ByKey");
+        QTest::newRow("click") << false;
+        QTest::newRow("key") << true;
+    }
+    void entriesAddedDuringTheQueryKeepTheChosenEntry()
+    {
+        QFETCH(bool, ByKey);
+        TFixture F;
+        F.Click(1);
+        F.Asked.clear();
+        F.Reported.clear();
+        F.List->SetOnChanging([&](TLevelListView*, QListWidgetItem* Item, bool& AllowChange) {
+            F.Asked << Item->text();
+            F.List->InsertName(0, "level0.txt");
+            AllowChange = true;
+        });
+        if (ByKey)
+            QTest::keyClick(F.List, Qt::Key_Down);
+        else
+            F.Click(2);
+        QCOMPARE(F.Asked, QStringList{"level3.txt"});
+        QCOMPARE(F.Reported, (QStringList{"-level2.txt", "+level3.txt"}));
+        QCOMPARE(F.SelectedCaption(), QStringLiteral("level3.txt"));
+    }
+
     void highlightHiddenWithoutFocus()
     {
         TFixture F;

@@ -41,8 +41,8 @@ QImage Picture(const char* File)
 // Cells with every combination worth telling apart, in the grid's corners and inside.
 TLevelData SampleLevel()
 {
-    const QByteArray Gap(36, '.');
-    const QByteArray Middle = QByteArray(14, '.') + "5E4.";
+    const std::string Gap(36, '.');
+    const std::string Middle = std::string(14, '.') + "5E4.";
     return RecordFromRows({"1S" + Gap + "#.", "", "", "", Middle, "", "", "", "", ".W" + Gap + "9L"}, "", "");
 }
 

@@ -1,5 +1,6 @@
 // The editor window as a user drives it: start-up, palettes, painting, drawing, level commands, test run.
 #include "editorharness.h"
+#include "levelset.h"
 #include "safefile.h"
 #include "xProcs.h"
 
@@ -23,15 +24,6 @@ struct TBeforeCreate {
     TBeforeCreate& operator=(const TBeforeCreate&) = delete;
 };
 
-QStringList Listing(const fs::path& Folder)
-{
-    QStringList Names;
-    for (const auto& Entry : fs::directory_iterator(Folder))
-        Names << QString::fromStdString(Entry.path().filename().string());
-    Names.sort();
-    return Names;
-}
-
 // The game is started detached: nothing is left for the editor to reap.
 bool NoChildLeft()
 {
@@ -53,8 +45,8 @@ private slots:
         QCOMPARE(E.Form.windowTitle(), QStringLiteral("Zolvane Level Editor"));
         QCOMPARE(E.Palette("tbBricks")->Buttons().size(), 10);
         QCOMPARE(E.Palette("tbPowerUps")->Buttons().size(), 6);
-        QCOMPARE(E.Palette("tbBricks")->Buttons().first()->toolTip(), QStringLiteral("Brick Fixed"));
-        QCOMPARE(E.Palette("tbPowerUps")->Buttons().first()->toolTip(), QStringLiteral("PowerUp - Wall"));
+        QCOMPARE(E.Palette("tbBricks")->Buttons().first()->toolTip(), QStringLiteral("Brick Fixed (0)"));
+        QCOMPARE(E.Palette("tbPowerUps")->Buttons().first()->toolTip(), QStringLiteral("Wall (Ctrl+6)"));
         QCOMPARE(E.Entries(), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
         QCOMPARE(E.Selected(), QStringLiteral("<none>"));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: New one"));
@@ -181,7 +173,7 @@ private slots:
     void cellsAreDrawnFromTheirPictures()
     {
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "lonely.txt", Row("...........E") + EmptyRows(9)); // power-up 2 on no brick
+        WriteBytes(Dir.Levels() / "lonely.txt", Row("...........E") + EmptyRows(9)); // power-up 2 on no brick
         TEditor E(Dir);
         E.ClickEntry("lonely.txt");
         E.Click(E.BrickButton(1));
@@ -224,7 +216,7 @@ private slots:
         QFETCH(QString, Selected);
         QFETCH(bool, AlphaSaved);
         TGameDir Dir;
-        const std::string Before = ReadFile(Dir.Levels() / "alpha.txt");
+        const std::string Before = ReadBytes(Dir.Levels() / "alpha.txt");
         TMessageCapture Capture;
         TEditor E(Dir);
         E.ClickEntry("alpha.txt");
@@ -241,7 +233,7 @@ private slots:
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), Level);
         QCOMPARE(E.Label->text(), "Level: " + Level);
         QCOMPARE(E.Selected(), Selected);
-        QCOMPARE(ReadFile(Dir.Levels() / "alpha.txt") != Before, AlphaSaved);
+        QCOMPARE(ReadBytes(Dir.Levels() / "alpha.txt") != Before, AlphaSaved);
         if (Answer == int(TModalResult::Cancel)) {
             QCOMPARE(CellText(E.Cell(5, 5)), CellText({9, 0}));
             QCOMPARE(E.Form.Level().Changed, 1);
@@ -261,7 +253,7 @@ private slots:
         E.ClickCell(0, 0);
         Capture.Answers = {TModalResult::Yes};
         E.ClickEntry("beta.txt");
-        QCOMPARE(ReadFile(Dir.Levels() / "level1.txt"), Row("1.") + EmptyRows(9));
+        QCOMPARE(ReadBytes(Dir.Levels() / "level1.txt"), Row("1.") + EmptyRows(9));
         QCOMPARE(E.Entries(), (QStringList{"alpha.txt", "beta.txt", "gamma.txt", "level1.txt"}));
         QCOMPARE(E.Selected(), QStringLiteral("beta.txt"));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/beta.txt"));
@@ -282,7 +274,7 @@ private slots:
     void newLevelSavedGetsNextNumberThenOverwrites()
     {
         TGameDir Dir;
-        WriteFile(Dir.Levels() / "level7.txt", EmptyRows(10));
+        WriteBytes(Dir.Levels() / "level7.txt", EmptyRows(10));
         TMessageCapture Capture;
         TEditor E(Dir);
         E.Click(E.BrickButton(2));
@@ -293,7 +285,7 @@ private slots:
         std::string Painted;
         for (int Col = 0; Col < 20; ++Col)
             Painted += "2.";
-        QCOMPARE(QString::fromStdString(ReadFile(Saved)), QString::fromStdString(Row(Painted) + EmptyRows(9)));
+        QCOMPARE(QString::fromStdString(ReadBytes(Saved)), QString::fromStdString(Row(Painted) + EmptyRows(9)));
         QCOMPARE(E.Entries().last(), QStringLiteral("level8.txt"));
         QCOMPARE(E.Entries().size(), 5);
         const QString Full = QString::fromStdString((fs::path(Dir.Native().toStdString()) / "data/levels/level8.txt").string());
@@ -304,7 +296,7 @@ private slots:
         E.ClickCell(0, 1);
         E.Form.findChild<QAction*>("menSave")->trigger();
         QCOMPARE(E.Entries().size(), 5);
-        QCOMPARE(ReadFile(Saved).substr(42, 2), std::string("2."));
+        QCOMPARE(ReadBytes(Saved).substr(42, 2), std::string("2."));
         QVERIFY(!fs::exists(Dir.Levels() / "level9.txt"));
         QCOMPARE(Capture.Shown.size(), 0);
     }
@@ -349,7 +341,7 @@ private slots:
         std::map<fs::path, std::string> Theirs;
         const auto Put = [&](const fs::path& File) {
             Theirs[File] = "theirs: " + File.filename().string() + "\r\n";
-            WriteFile(File, Theirs[File]);
+            WriteBytes(File, Theirs[File]);
         };
         for (const QString& Name : AtStart)
             Put(Dir.Levels() / Name.toStdString());
@@ -379,14 +371,19 @@ private slots:
             E.ClickCell(I, 0);
             E.Click(E.Button("btnSaveLevel"));
             const fs::path Saved = Dir.Levels() / Expected[I].toStdString();
-            QCOMPARE(QString::fromStdString(ReadFile(Saved)),
+            QCOMPARE(QString::fromStdString(ReadBytes(Saved)),
                      QString::fromStdString(Row(std::string(2 * I, '.') + char('1' + I) + '.') + EmptyRows(9)));
             QCOMPARE(E.Label->text(), "Level: " + QString::fromStdString(Saved.string()));
             QCOMPARE(E.Form.Level().Changed, 0);
         }
-        QCOMPARE(E.Entries(), Listed + Expected);
+        // The list stands in the campaign's order, by the number each name reads as.
+        QStringList InOrder = Listed + Expected;
+        std::stable_sort(InOrder.begin(), InOrder.end(), [](const QString& A, const QString& B) {
+            return CampaignOrderLess(A.toStdString(), B.toStdString());
+        });
+        QCOMPARE(E.Entries(), InOrder);
         for (const auto& [File, Bytes] : Theirs)
-            QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Bytes));
+            QCOMPARE(QString::fromStdString(ReadBytes(File)), QString::fromStdString(Bytes));
         QStringList All = Samples + AtStart + AfterStart + AtWrite + Expected;
         All.sort();
         QCOMPARE(Listing(Dir.Levels()), All);
@@ -418,14 +415,14 @@ private slots:
         E.Click(E.BrickButton(9));
         E.ClickCell(5, 5);
         const fs::path File = Dir.Levels() / "alpha.txt";
-        std::string Theirs = ReadFile(File);
+        std::string Theirs = ReadBytes(File);
         if (Change == "rewritten") {
             Theirs = EmptyRows(10);
-            WriteFile(File, Theirs);
+            WriteBytes(File, Theirs);
         } else if (Change == "touched") {
             fs::last_write_time(File, fs::last_write_time(File) + std::chrono::seconds(1));
         } else if (Change == "replaced") {
-            WriteFile(Dir.Levels() / "copy", Theirs);
+            WriteBytes(Dir.Levels() / "copy", Theirs);
             fs::rename(Dir.Levels() / "copy", File);
         } else {
             fs::remove(File);
@@ -437,7 +434,7 @@ private slots:
         const QString Question = "The level file has changed on disk since it was opened. Overwrite it?";
         QCOMPARE(ShownTexts(Capture), Asked ? QStringList{Question} : QStringList{});
         const std::string Ours = Row("1.2S#.") + EmptyRows(4) + Row("..........9.") + EmptyRows(4);
-        QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Written ? Ours : Theirs));
+        QCOMPARE(QString::fromStdString(ReadBytes(File)), QString::fromStdString(Written ? Ours : Theirs));
         QCOMPARE(E.Form.Level().Changed, Written ? 0 : 1);
         QCOMPARE(CellText(E.Cell(5, 5)), CellText({9, 0}));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
@@ -447,11 +444,11 @@ private slots:
         Capture.Answers = {TModalResult::Yes};
         E.Click(E.Button("btnSaveLevel"));
         QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Written ? 0 : 1);
-        QCOMPARE(QString::fromStdString(ReadFile(File)), QString::fromStdString(Ours));
+        QCOMPARE(QString::fromStdString(ReadBytes(File)), QString::fromStdString(Ours));
         E.ClickCell(6, 5);
         E.Click(E.Button("btnSaveLevel"));
         QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), Written ? 0 : 1);
-        QCOMPARE(ReadFile(File).substr(5 * 42 + 12, 2), std::string("9."));
+        QCOMPARE(ReadBytes(File).substr(5 * 42 + 12, 2), std::string("9."));
     }
 
     // The prompt's Yes is the Save button's action, question included; No there abandons the switch.
@@ -463,20 +460,20 @@ private slots:
         E.Click(E.BrickButton(3));
         E.ClickCell(0, 9);
         const fs::path File = Dir.Levels() / "alpha.txt";
-        WriteFile(File, EmptyRows(10));
+        WriteBytes(File, EmptyRows(10));
         Capture.Answers = {TModalResult::Yes, TModalResult::No};
         E.ClickEntry("beta.txt");
         QCOMPARE(Capture.Count(TMessageKind::Question), 1);
         QCOMPARE(Capture.Count(TMessageKind::YesNoQuestion), 1);
         QCOMPARE(Capture.Count(TMessageKind::Error), 0);
-        QCOMPARE(ReadFile(File), EmptyRows(10));
+        QCOMPARE(ReadBytes(File), EmptyRows(10));
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/alpha.txt"));
         QCOMPARE(CellText(E.Cell(0, 9)), CellText({3, 0}));
         QCOMPARE(E.Selected(), QStringLiteral("alpha.txt"));
 
         Capture.Answers = {TModalResult::Yes, TModalResult::Yes};
         E.ClickEntry("beta.txt");
-        QCOMPARE(ReadFile(File), Row("1.2S#.") + EmptyRows(8) + Row("3."));
+        QCOMPARE(ReadBytes(File), Row("1.2S#.") + EmptyRows(8) + Row("3."));
         QCOMPARE(E.Selected(), QStringLiteral("beta.txt"));
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
     }
@@ -486,8 +483,8 @@ private slots:
     {
         TGameDir Dir;
         const std::string Grave = "lev\xE8l7.txt", Acute = "lev\xE9l7.txt";
-        WriteFile(Dir.Levels() / Grave, Row("4.") + EmptyRows(9));
-        WriteFile(Dir.Levels() / Acute, Row("3.") + EmptyRows(9));
+        WriteBytes(Dir.Levels() / Grave, Row("4.") + EmptyRows(9));
+        WriteBytes(Dir.Levels() / Acute, Row("3.") + EmptyRows(9));
         TMessageCapture Capture;
         TEditor E(Dir);
         const QString Shown = QStringLiteral("lev\uFFFDl7.txt");
@@ -508,8 +505,8 @@ private slots:
         QCOMPARE(E.SelectedRow(), 4);
         QCOMPARE(CellText(E.Cell(1, 0)), CellText({5, 0}));
         E.Click(E.Button("btnSaveLevel"));
-        QCOMPARE(ReadFile(Dir.Levels() / Acute), Row("3.5.") + EmptyRows(9));
-        QCOMPARE(ReadFile(Dir.Levels() / Grave), Row("4.") + EmptyRows(9));
+        QCOMPARE(ReadBytes(Dir.Levels() / Acute), Row("3.5.") + EmptyRows(9));
+        QCOMPARE(ReadBytes(Dir.Levels() / Grave), Row("4.") + EmptyRows(9));
 
         // A failed open goes back to the entry of the level still open, not to the first that looks like it.
         fs::remove(Dir.Levels() / Grave);
@@ -530,7 +527,7 @@ private slots:
     void saveBeyondTheFileSizeLimitReportsTheIOError()
     {
         TGameDir Dir;
-        const std::string Before = ReadFile(Dir.Levels() / "alpha.txt");
+        const std::string Before = ReadBytes(Dir.Levels() / "alpha.txt");
         QProcess Child;
         Child.setProgram(QCoreApplication::applicationDirPath() + "/editor_under_file_limit");
         Child.setArguments({Dir.Native(), "64"});
@@ -549,7 +546,7 @@ private slots:
                  QStringLiteral("I/O error 27.\nThe recovery journal cannot be written, so unsaved changes are not safe "
                                 "from a crash: I/O error 27.\nI/O error 27.\nChanged=1\n"));
         QVERIFY2(Child.exitCode() == 0, qPrintable(Errors));
-        QCOMPARE(ReadFile(Dir.Levels() / "alpha.txt"), Before);
+        QCOMPARE(ReadBytes(Dir.Levels() / "alpha.txt"), Before);
         QCOMPARE(Listing(Dir.Levels()), (QStringList{"alpha.txt", "beta.txt", "gamma.txt"}));
     }
 
@@ -588,7 +585,7 @@ private slots:
         QVERIFY(E.Form.isVisible());
         Capture.Answers = {TModalResult::Yes};
         QVERIFY(E.Form.close());
-        QCOMPARE(QString::fromStdString(ReadFile(Dir.Levels() / "gamma.txt")),
+        QCOMPARE(QString::fromStdString(ReadBytes(Dir.Levels() / "gamma.txt")),
                  QString::fromStdString(Row(std::string(38, '.') + "5.") + EmptyRows(9) + ":\r\nkeep me\r\n"));
     }
 
@@ -628,6 +625,25 @@ private slots:
         QCOMPARE(E.Selected(), QStringLiteral("<none>"));
     }
 
+    // By key as by mouse: one question and one error for one move onto an entry that cannot be opened.
+    void failedOpenByKeyAsksAndReportsOnce()
+    {
+        TGameDir Dir;
+        fs::create_directory(Dir.Levels() / "hole.txt");
+        TMessageCapture Capture;
+        TEditor E(Dir);
+        E.ClickEntry("gamma.txt");
+        E.Click(E.BrickButton(6));
+        E.ClickCell(2, 2);
+        E.List->setFocus();
+        Capture.Answers = {TModalResult::No};
+        QTest::keyClick(E.List, Qt::Key_Down);
+        QCOMPARE(Capture.Count(TMessageKind::Question), 1);
+        QCOMPARE(Capture.Count(TMessageKind::Error), 1);
+        QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/gamma.txt"));
+        QCOMPARE(E.Selected(), QStringLiteral("gamma.txt"));
+    }
+
     void failedSaveKeepsLabelListAndOldFile()
     {
         TGameDir Dir;
@@ -638,14 +654,14 @@ private slots:
         E.ClickCell(0, 0);
         // The level folder becomes a plain file: every save into it fails, for root as well.
         fs::rename(Dir.Levels(), Dir.Path() / "moved");
-        WriteFile(Dir.Levels(), "not a folder");
+        WriteBytes(Dir.Levels(), "not a folder");
         E.Click(E.Button("btnSaveLevel"));
         QCOMPARE(Capture.Count(TMessageKind::Error), 1);
         QCOMPARE(Capture.Shown.last().Text, QStringLiteral("Invalid filename."));
         QCOMPARE(E.Label->text(), QStringLiteral("Level: data/levels/alpha.txt"));
         QCOMPARE(E.Form.Level().Changed, 1);
         QCOMPARE(E.Entries().size(), 3);
-        QCOMPARE(ReadFile(Dir.Path() / "moved/alpha.txt"), Row("1.2S#.") + EmptyRows(9));
+        QCOMPARE(ReadBytes(Dir.Path() / "moved/alpha.txt"), Row("1.2S#.") + EmptyRows(9));
     }
 
     // Test run
@@ -654,7 +670,8 @@ private slots:
     {
         TGameDir Dir;
         const fs::path Game = Dir.Path() / "zolvane.exe";
-        WriteFile(Game, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > record.tmp && mv record.tmp record.txt\n");
+        WriteBytes(Game,
+                   "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" \"$(pwd)\" > record.tmp && mv record.tmp record.txt\n");
         fs::permissions(Game, fs::perms::owner_all);
         TMessageCapture Capture;
         TEditor E(Dir);
@@ -664,15 +681,15 @@ private slots:
         E.Click(E.Button("btnExec"));
         QVERIFY(NoChildLeft());
         QCOMPARE(Capture.Shown.size(), 0);
-        QCOMPARE(ReadFile(Dir.Levels() / "test.lvl"), Row("#.") + EmptyRows(8) + Row("9W"));
+        QCOMPARE(ReadBytes(Dir.Levels() / "test.lvl"), Row("#.") + EmptyRows(8) + Row("9W"));
         QCOMPARE(QString::fromStdString(E.Form.Level().FileName), QStringLiteral("data/levels/beta.txt"));
         QCOMPARE(E.Form.Level().Changed, 1);
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(Dir.Path() / "record.txt"), 10000);
-        QCOMPARE(QString::fromStdString(ReadFile(Dir.Path() / "record.txt")),
+        QCOMPARE(QString::fromStdString(ReadBytes(Dir.Path() / "record.txt")),
                  QStringLiteral("1\n--level=test.lvl\n%1\n").arg(QDir(Dir.Native()).canonicalPath()));
         // test.lvl never shows up in the list, and a later Save writes the level's own file.
         E.Click(E.Button("btnSaveLevel"));
-        QCOMPARE(ReadFile(Dir.Levels() / "beta.txt").substr(0, 2), std::string("#."));
+        QCOMPARE(ReadBytes(Dir.Levels() / "beta.txt").substr(0, 2), std::string("#."));
         QCOMPARE(E.Entries().size(), 3);
     }
 
@@ -689,7 +706,7 @@ private slots:
         QFETCH(int, Code);
         TGameDir Dir;
         if (Present)
-            WriteFile(Dir.Path() / "zolvane.exe", "#!/bin/sh\n");
+            WriteBytes(Dir.Path() / "zolvane.exe", "#!/bin/sh\n");
         TMessageCapture Capture;
         TEditor E(Dir);
         E.Form.findChild<QAction*>("menTestLevel")->trigger();

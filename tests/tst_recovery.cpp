@@ -204,9 +204,9 @@ private slots:
         LeaveJournal(Dir, "alpha.txt", FourSteps, Snapshots, Left);
         const QDir Folder(TDataHome::RecoveryFolder());
         const QString Session = QFileInfo(Left).fileName().section('.', 0, 0);
-        WriteFile(Folder.filePath("." + Session + ".2.journal.99-0-1.tmp").toStdString(), "half a header");
+        WriteBytes(Folder.filePath("." + Session + ".2.journal.99-0-1.tmp").toStdString(), "half a header");
         for (const QString& Lock : {Session + ".lock", QString("gone.lock")}) {
-            WriteFile(Folder.filePath(Lock).toStdString(), "");
+            WriteBytes(Folder.filePath(Lock).toStdString(), "");
             SetModified(Folder.filePath(Lock), QDateTime::currentDateTime().addSecs(-60));
         }
         TMessageCapture Capture;
@@ -238,7 +238,7 @@ private slots:
         LeaveJournal(Dir, "alpha.txt", FourSteps, Snapshots, Left);
         const std::string Theirs = EmptyRows(9) + Row("1");
         if (SomeoneWrote)
-            WriteFile(Dir.Levels() / "alpha.txt", Theirs);
+            WriteBytes(Dir.Levels() / "alpha.txt", Theirs);
         TMessageCapture Capture;
         Capture.Answers = {TModalResult::Yes, TModalResult::No};
         TEditor E(Dir);
@@ -246,7 +246,7 @@ private slots:
         const QString Recovered = E.Field();
         E.Click(E.Button("btnSaveLevel"));
         QCOMPARE(ShownTexts(Capture), Asked);
-        QCOMPARE(QString::fromStdString(ReadFile(Dir.Levels() / "alpha.txt")),
+        QCOMPARE(QString::fromStdString(ReadBytes(Dir.Levels() / "alpha.txt")),
                  SomeoneWrote ? QString::fromStdString(Theirs) : Recovered);
     }
 
@@ -258,7 +258,7 @@ private slots:
         Run(Running, "key 4; press 1 1; release 1 1");
         QVERIFY(Running.Form.Recovery().FlushNow());
         const QString Path = Running.Form.Recovery().JournalPath();
-        const std::string Written = ReadFile(Path.toStdString());
+        const std::string Written = ReadBytes(Path.toStdString());
         {
             TEditor Second(Dir);
             QCoreApplication::processEvents();
@@ -267,7 +267,7 @@ private slots:
             QVERIFY(Second.Form.Recovery().FlushNow());
             QCOMPARE(JournalNames().size(), 2);
         }
-        QCOMPARE(ReadFile(Path.toStdString()), Written);
+        QCOMPARE(ReadBytes(Path.toStdString()), Written);
         // The first goes on with its own journal; the second's, left without a word, is offered to the next.
         Run(Running, "press 2 1; release 2 1");
         QVERIFY(Running.Form.Recovery().FlushNow());
@@ -309,7 +309,7 @@ private slots:
             E.Click(E.Button("btnSaveLevel"));
         } else if (Action == "failed save") {
             fs::rename(Dir.Levels(), Dir.Path() / "moved");
-            WriteFile(Dir.Levels(), "not a folder");
+            WriteBytes(Dir.Levels(), "not a folder");
             E.Click(E.Button("btnSaveLevel"));
             QCOMPARE(ShownTexts(Capture), QStringList{"Invalid filename."});
         } else if (Action == "open") {
@@ -361,7 +361,7 @@ private slots:
         QStringList Snapshots;
         QString Left;
         LeaveJournal(Dir, "alpha.txt", FourSteps, Snapshots, Left);
-        std::string Bytes = ReadFile(Left.toStdString());
+        std::string Bytes = ReadBytes(Left.toStdString());
         const std::vector<std::size_t> Starts = RecordStarts(Bytes);
         QCOMPARE(Starts.size(), 5u);
         const QStringList Words = Damage.split(' ');
@@ -370,7 +370,7 @@ private slots:
             Bytes.resize(At);
         else
             Bytes[At] = static_cast<char>(Bytes[At] ^ 0x10);
-        WriteFile(Left.toStdString(), Bytes);
+        WriteBytes(Left.toStdString(), Bytes);
         SetModified(Left, LeftAt);
 
         TMessageCapture Capture;
@@ -399,7 +399,7 @@ private slots:
     {
         TGameDir Dir;
         fs::create_directories(fs::path(TDataHome::RecoveryFolder().toStdString()).parent_path());
-        WriteFile(TDataHome::RecoveryFolder().toStdString(), "a file where the folder goes");
+        WriteBytes(TDataHome::RecoveryFolder().toStdString(), "a file where the folder goes");
         TMessageCapture Capture;
         TEditor E(Dir, "alpha.txt");
         QCoreApplication::processEvents();

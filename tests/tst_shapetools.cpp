@@ -116,7 +116,7 @@ void TestShapeTools::shapesPaintAsOneStep()
     QFETCH(QString, undoText);
     TGameDir Dir;
     // Fixed bricks down column 5, from the top to the bottom row.
-    WriteFile(Dir.Levels() / "wall.txt", FieldOf(Repeated("..........#.")).toStdString());
+    WriteBytes(Dir.Levels() / "wall.txt", FieldOf(Repeated("..........#.")).toStdString());
     TMessageCapture Capture;
     TEditor E(Dir, level);
     RunUndoAndRedo(E, script, steps, undoText);

@@ -1,11 +1,18 @@
 zolvane_add_test(NAME tst_application SOURCES tst_application.cpp messagecapture.h LIBS zolvane_toolkit)
 zolvane_add_test(NAME tst_levellistview SOURCES tst_levellistview.cpp LIBS zolvane_toolkit)
+zolvane_add_test(NAME tst_leveldocument SOURCES tst_leveldocument.cpp levelfiletools.h leveltesttools.h messagecapture.h
+  LIBS zolvane_window)
 zolvane_add_test(NAME tst_mainform SOURCES tst_mainform.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_mainform zolvane_images)
 zolvane_add_test(NAME tst_editing SOURCES tst_editing.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_editing zolvane_images)
 zolvane_add_test(NAME tst_shapetools SOURCES tst_shapetools.cpp editorharness.h messagecapture.h LIBS zolvane_window)
 add_dependencies(tst_shapetools zolvane_images)
+zolvane_add_test(NAME tst_blocks SOURCES tst_blocks.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_blocks zolvane_images)
+zolvane_add_test(NAME tst_levelset_window SOURCES tst_levelset_window.cpp editorharness.h messagecapture.h
+  LIBS zolvane_window)
+add_dependencies(tst_levelset_window zolvane_images)
 
 # The built editor on a real X server: its window must show the grid and both palettes.
 add_executable(smoke_editor smoke_editor.cpp)
@@ -42,3 +49,5 @@ add_executable(editor_until_killed editor_until_killed.cpp recoveryedits.h messa
 target_link_libraries(editor_until_killed PRIVATE Qt6::Test zolvane_window)
 set_target_properties(editor_until_killed PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 add_dependencies(tst_recovery editor_until_killed)
+zolvane_add_test(NAME tst_dailypolish SOURCES tst_dailypolish.cpp editorharness.h messagecapture.h LIBS zolvane_window)
+add_dependencies(tst_dailypolish zolvane_images)

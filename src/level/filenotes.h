@@ -5,6 +5,9 @@
 
 #include "leveldata.h"
 
+#include <array>
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,6 +37,39 @@ struct TFileNote {
     friend bool operator==(const TFileNote&, const TFileNote&) = default;
 };
 
+constexpr std::size_t FileNoteKindCount = static_cast<std::size_t>(TFileNoteKind::IgnoredAfterTrailer) + 1;
+
+// How many notes a file's reading keeps with their places and texts; the rest are only counted, so that
+// the notes of any file fit in a bounded memory.
+constexpr std::size_t ListedNotesLimit = 1000;
+
+// The notes of one file: the first ones in full, and how many there were of each kind.
+struct TFileNotes {
+    std::vector<TFileNote> Listed; // the first notes in the order of their places
+    std::array<std::uint64_t, FileNoteKindCount> Counts{}; // every note, listed or not, by kind
+    std::array<int, FileNoteKindCount> FirstLines{}; // the line of each kind's first note
+
+    std::uint64_t Total() const;
+    // Whether saving the level they were read with would write back different bytes.
+    bool ChangesFile() const;
+};
+
+// What one reading of a level file gives: the level, exactly as LoadLevel reads it, the notes, and
+// whether the file looks like a level at all (see levellikeness.h).
+struct TLevelFileReading {
+    TLevelData Level;
+    TFileNotes Notes;
+    bool LooksLikeLevel = true;
+};
+
+// Reads the level file at Path once, chunk by chunk, in memory bounded by a constant and the length of its
+// trailer text; at most ListedLimit notes are listed. Level is as LoadLevel leaves it (file name set,
+// loaded, unchanged). Throws EInOutError as LoadLevel does.
+TLevelFileReading ReadLevelFile(const std::string& Path, std::size_t ListedLimit = ListedNotesLimit);
+
+// The same for bytes in memory; the level's file name stays empty.
+TLevelFileReading ReadLevelFromBytes(std::string_view Bytes, std::size_t ListedLimit = ListedNotesLimit);
+
 // Every note for a level file's bytes, in the order of their places. Reads the bytes exactly as LoadLevel
 // does. When Level is given, it receives the cells and trailer the bytes read as (flags and file name
 // untouched; its cells should be empty).
@@ -47,6 +83,7 @@ bool NoteChangesFile(TFileNoteKind Kind);
 bool IsCanonicalLevelText(std::string_view Bytes);
 
 // One line for the status bar: the display name, then each kind of note once with its count, e.g.
-// "level3.txt: 4 unknown characters read as empty, row 2 is short". Empty when there are no notes. Row
-// numbers are the grid's, 0 to 9.
+// "level3.txt: 4 unknown characters read as empty, line 3 is short". Empty when there are no notes. Lines
+// are counted from 1, as the checker names them: line 3 holds the grid's row 2.
 std::string SummariseFileNotes(const std::string& DisplayName, const std::vector<TFileNote>& Notes);
+std::string SummariseFileNotes(const std::string& DisplayName, const TFileNotes& Notes);

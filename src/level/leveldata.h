@@ -35,6 +35,9 @@ void ClearLevel(TLevelData& Level);
 // level: callers load into a temporary record.
 void LoadLevel(const std::string& FileName, TLevelData& Level);
 
+// SaveLevel and SaveNewLevel write without the level folder's lock; the editor and the tools use the locked
+// writers in levelwriters.h, so that no two writers of one folder interleave.
+
 // Writes Level to FileName and sets Level.FileName; returns true. Throws EInOutError on failure, in which
 // case the file on disk and Level are as they were before the call.
 bool SaveLevel(const std::string& FileName, TLevelData& Level);

@@ -2,10 +2,9 @@
 
 #include "folderentries.h"
 #include "inouterror.h"
+#include "tempfiles.h"
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <utility>
 
 #ifdef _WIN32
@@ -33,28 +32,25 @@ constexpr int LinkHopLimit = 40;
 // row means something is wrong with the folder rather than unlucky.
 constexpr unsigned TempNameAttempts = 100;
 
-// A temporary file's name keeps this much of the target's name, so that it can be told whose it was.
-constexpr std::size_t TempNameKeep = 64;
-
 TBeforeCreateHook BeforeCreate;
-
-// A name in the target's folder that no one else uses: a rename or a link is atomic only within one file
-// system, and the target's folder is the one place sure to be on the target's.
-std::string TempNameFor(const std::string& Target, unsigned Attempt, unsigned long Process)
-{
-    static std::atomic<unsigned> Counter{0};
-    std::string::size_type Base = NameStartOf(Target);
-    auto Stamp = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
-    std::string Suffix = std::to_string(Process) + "-" + std::to_string(Counter++) + "-" +
-        std::to_string((Stamp ^ (Stamp >> 29)) % 1000000 + Attempt);
-    return Target.substr(0, Base) + "." + Target.substr(Base, TempNameKeep) + "." + Suffix + ".tmp";
-}
+TWriterStepHook WriterStepHook;
 
 } // namespace
 
 void SetBeforeCreateHook(TBeforeCreateHook Hook)
 {
     BeforeCreate = std::move(Hook);
+}
+
+void SetWriterStepHook(TWriterStepHook Hook)
+{
+    WriterStepHook = std::move(Hook);
+}
+
+void WriterStep(const char* Step, const std::string& Path)
+{
+    if (WriterStepHook)
+        WriterStepHook(Step, Path);
 }
 
 #ifdef _WIN32
@@ -130,80 +126,14 @@ private:
 
 } // namespace
 
-TFileReader::TFileReader(const std::string& Path) : FPath(Path)
-{
-    // Without FILE_FLAG_BACKUP_SEMANTICS a folder fails to open with access denied, as it should.
-    HANDLE File = CreateFileA(Path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (File == INVALID_HANDLE_VALUE)
-        ThrowLastError();
-    if (GetFileType(File) != FILE_TYPE_DISK) {
-        CloseHandle(File);
-        throw EInOutError(InOutAccessDenied);
-    }
-    FHandle = File;
-}
-
-TFileReader::~TFileReader()
-{
-    if (FHandle != INVALID_HANDLE_VALUE)
-        CloseHandle(FHandle);
-}
-
-std::size_t TFileReader::Read(char* Buffer, std::size_t Size)
-{
-    DWORD Got = 0;
-    DWORD Ask = static_cast<DWORD>(std::min<std::size_t>(Size, 1u << 30));
-    if (!ReadFile(FHandle, Buffer, Ask, &Got, nullptr))
-        ThrowLastError();
-    return Got;
-}
-
-void TFileReader::Close()
-{
-    HANDLE File = std::exchange(FHandle, INVALID_HANDLE_VALUE);
-    if (!CloseHandle(File))
-        ThrowLastError();
-}
-
-TFileIdentity FileIdentityOf(const std::string& Path)
-{
-    TFileIdentity Identity;
-    // No access rights asked, only attributes, so a file open elsewhere or read-only still answers; opening
-    // follows links like a save, and the backup flag lets a folder answer too.
-    HANDLE File =
-        CreateFileA(Path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (File == INVALID_HANDLE_VALUE) {
-        DWORD Error = GetLastError();
-        if (Error == ERROR_FILE_NOT_FOUND || Error == ERROR_PATH_NOT_FOUND)
-            return Identity;
-        ThrowError(Error);
-    }
-    BY_HANDLE_FILE_INFORMATION Info{};
-    BOOL Ok = GetFileInformationByHandle(File, &Info);
-    DWORD Error = GetLastError();
-    CloseHandle(File);
-    if (!Ok)
-        ThrowError(Error);
-    // FILETIME counts 100 ns steps since 1601; the identity counts nanoseconds since 1970, as on POSIX.
-    constexpr std::int64_t EpochDifference = 116444736000000000;
-    const std::int64_t Ticks = static_cast<std::int64_t>(
-        (static_cast<std::uint64_t>(Info.ftLastWriteTime.dwHighDateTime) << 32) | Info.ftLastWriteTime.dwLowDateTime);
-    Identity.Exists = true;
-    Identity.Device = Info.dwVolumeSerialNumber;
-    Identity.Inode = (static_cast<std::uint64_t>(Info.nFileIndexHigh) << 32) | Info.nFileIndexLow;
-    Identity.Size = (static_cast<std::uint64_t>(Info.nFileSizeHigh) << 32) | Info.nFileSizeLow;
-    Identity.ModifiedNs = (Ticks - EpochDifference) * 100;
-    return Identity;
-}
-
 // Windows needs no folder sync: MOVEFILE_WRITE_THROUGH returns only once the move is on disk. The folder
 // sync hook is never called.
 //
 // The new file is renamed over the old one with MoveFileExA rather than swapped in with ReplaceFileA:
 // ReplaceFileA refuses "/" in a path (the editor's levels are "data/levels/..."), and when it fails it can
 // leave its own backup file in the folder, or the old level under that backup name, where no one looks.
+//
+// No save here follows a link: the attributes read and the entry renamed over are the link's own.
 void ReplaceFileContents(const std::string& Path, const std::string& Text)
 {
     if (Path.empty())
@@ -215,6 +145,7 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text)
     if (Old != INVALID_FILE_ATTRIBUTES && (Old & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         ThrowError(ERROR_ACCESS_DENIED);
     TTempFile Temp(Path, Text);
+    WriterStep("written", Path);
     // The old level's hidden, system and archive marks go over to the new one; its other attributes belong
     // to the file system.
     constexpr DWORD Kept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
@@ -225,6 +156,17 @@ void ReplaceFileContents(const std::string& Path, const std::string& Text)
     if (!MoveFileExA(Temp.Path().c_str(), Path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         ThrowLastError();
     Temp.Keep();
+    WriterStep("renamed", Path);
+}
+
+void ReplaceFileNoFollow(const std::string& Path, const std::string& Text)
+{
+    ReplaceFileContents(Path, Text);
+}
+
+std::string WrittenPathOf(const std::string& Path)
+{
+    return Path;
 }
 
 bool CreateFileExclusively(const std::string& Path, const std::string& Text)
@@ -232,11 +174,13 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     if (Path.empty())
         ThrowError(ERROR_PATH_NOT_FOUND);
     TTempFile Temp(Path, Text);
+    WriterStep("written", Path);
     if (BeforeCreate)
         BeforeCreate(Path);
     if (!RenameExclusively(Temp.Path(), Path))
         return false;
     Temp.Keep();
+    WriterStep("renamed", Path);
     return true;
 }
 
@@ -352,86 +296,50 @@ private:
     bool FArmed = false;
 };
 
-} // namespace
-
-TFileReader::TFileReader(const std::string& Path) : FPath(Path)
-{
-    // O_NONBLOCK: opening a pipe named like a level must not wait for a writer.
-    FFd = OpenRetrying(Path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (FFd < 0)
-        ThrowErrno(errno, Path);
-    struct stat Info {};
-    int Error = fstat(FFd, &Info) != 0 ? errno : S_ISREG(Info.st_mode) ? 0 : EISDIR;
-    if (Error != 0) {
-        ::close(FFd);
-        ThrowErrno(Error, Path);
-    }
-}
-
-TFileReader::~TFileReader()
-{
-    if (FFd >= 0)
-        ::close(FFd);
-}
-
-std::size_t TFileReader::Read(char* Buffer, std::size_t Size)
-{
-    for (;;) {
-        ssize_t Got = ::read(FFd, Buffer, Size);
-        if (Got >= 0)
-            return static_cast<std::size_t>(Got);
-        if (errno != EINTR)
-            ThrowErrno(errno, FPath);
-    }
-}
-
-void TFileReader::Close()
-{
-    // Close's own failure can be the first sign of a lost read on a network file system.
-    if (int Error = CloseReporting(std::exchange(FFd, -1)))
-        ThrowErrno(Error, FPath);
-}
-
-TFileIdentity FileIdentityOf(const std::string& Path)
-{
-    TFileIdentity Identity;
-    struct stat Info {};
-    if (stat(Path.c_str(), &Info) != 0) {
-        if (errno == ENOENT)
-            return Identity;
-        ThrowErrno(errno, Path);
-    }
-    Identity.Exists = true;
-    Identity.Device = static_cast<std::uint64_t>(Info.st_dev);
-    Identity.Inode = static_cast<std::uint64_t>(Info.st_ino);
-    Identity.Size = static_cast<std::uint64_t>(Info.st_size);
-    Identity.ModifiedNs = static_cast<std::int64_t>(Info.st_mtim.tv_sec) * 1000000000 + Info.st_mtim.tv_nsec;
-    return Identity;
-}
-
 // The new file is written beside the old one and renamed over it, so a failure at any point leaves the
-// old file as it was.
-void ReplaceFileContents(const std::string& Path, const std::string& Text)
+// old file as it was. Without FollowLinks a link at Path is a name like any other: the rename replaces
+// the link itself, and the new file takes no owner or permissions from whatever it pointed to.
+void ReplaceFile(const std::string& Path, const std::string& Text, bool FollowLinks)
 {
     if (Path.empty())
         ThrowErrno(ENOENT, Path);
-    std::string Target = ResolveLinks(Path);
+    std::string Target = FollowLinks ? ResolveLinks(Path) : Path;
     struct stat Old {};
-    bool Exists = stat(Target.c_str(), &Old) == 0;
+    bool Exists = (FollowLinks ? stat(Target.c_str(), &Old) : lstat(Target.c_str(), &Old)) == 0;
     if (!Exists && errno != ENOENT)
         ThrowErrno(errno, Target);
+    const bool Link = Exists && S_ISLNK(Old.st_mode);
     // Renaming over a folder, a device or a pipe would replace the node itself, not write to it.
-    if (Exists && !S_ISREG(Old.st_mode))
+    if (Exists && !Link && !S_ISREG(Old.st_mode))
         throw EInOutError(InOutAccessDenied);
     // The rename needs only the folder's permission; a read-only level must still refuse the save.
-    if (Exists && faccessat(AT_FDCWD, Target.c_str(), W_OK, AT_EACCESS) != 0)
+    if (Exists && !Link && faccessat(AT_FDCWD, Target.c_str(), W_OK, AT_EACCESS) != 0)
         ThrowErrno(errno, Target);
 
-    TTempFile Temp(Target, Text, Exists ? &Old : nullptr);
+    TTempFile Temp(Target, Text, Exists && !Link ? &Old : nullptr);
+    WriterStep("written", Target);
     if (::rename(Temp.Path().c_str(), Target.c_str()) != 0)
         ThrowErrno(errno, Target);
     Temp.Keep();
+    WriterStep("renamed", Target);
     SyncFolderOf(Target);
+}
+
+} // namespace
+
+void ReplaceFileContents(const std::string& Path, const std::string& Text)
+{
+    ReplaceFile(Path, Text, true);
+}
+
+void ReplaceFileNoFollow(const std::string& Path, const std::string& Text)
+{
+    ReplaceFile(Path, Text, false);
+}
+
+std::string WrittenPathOf(const std::string& Path)
+{
+    return ResolveLinks(Path);
 }
 
 // Written in full under a temporary name first, then claimed in one step, so no one ever sees the new
@@ -441,11 +349,13 @@ bool CreateFileExclusively(const std::string& Path, const std::string& Text)
     if (Path.empty())
         ThrowErrno(ENOENT, Path);
     TTempFile Temp(Path, Text, nullptr);
+    WriterStep("written", Path);
     if (BeforeCreate)
         BeforeCreate(Path);
     if (!RenameExclusively(Temp.Path(), Path))
         return false;
     Temp.Keep();
+    WriterStep("renamed", Path);
     SyncFolderOf(Path);
     return true;
 }

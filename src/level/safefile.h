@@ -31,6 +31,14 @@ TFileIdentity FileIdentityOf(const std::string& Path);
 // what it held before. A symbolic link is followed and stays. Throws EInOutError on failure.
 void ReplaceFileContents(const std::string& Path, const std::string& Text);
 
+// As ReplaceFileContents, but a symbolic link at Path is never followed: the link itself is replaced by a
+// regular file holding Text, and a dangling link never creates a file where it points.
+void ReplaceFileNoFollow(const std::string& Path, const std::string& Text);
+
+// The file ReplaceFileContents(Path, ...) writes: Path with the links at its end followed (on Windows,
+// where no save follows a link, Path itself). Its folder is the one a save changes.
+std::string WrittenPathOf(const std::string& Path);
+
 // Creates Path holding Text, only when no file of that name exists; returns false, writing nothing, when
 // the name is taken (by a file, a folder, a link, dangling or not, or anything else). Throws EInOutError
 // on any other failure.
@@ -68,3 +76,14 @@ private:
 // the last moment.
 using TBeforeCreateHook = std::function<void(const std::string& Path)>;
 void SetBeforeCreateHook(TBeforeCreateHook Hook);
+
+// Called by every writer at each step it takes, with the step's name and the path it works on, so that a
+// test can hold one writer between two steps while another runs. The steps, in order: "waiting" (the
+// folder's lock is held by someone else; called once), "locked", then the writer's own ("checked",
+// "read"), "written" (the temporary file is complete and synced), "renamed", "replaced" (the folder is
+// synced), "identified" (the new identity is read). Called from any thread that writes.
+using TWriterStepHook = std::function<void(const std::string& Step, const std::string& Path)>;
+void SetWriterStepHook(TWriterStepHook Hook);
+
+// Reports a writer's step to the hook above, if one is set.
+void WriterStep(const char* Step, const std::string& Path);

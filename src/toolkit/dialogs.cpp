@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +17,12 @@ namespace {
 TMessageHook& Hook()
 {
     static TMessageHook Instance;
+    return Instance;
+}
+
+TTextHook& TextHook()
+{
+    static TTextHook Instance;
     return Instance;
 }
 
@@ -118,4 +126,34 @@ TModalResult AskYesNo(const QString& Text)
     if (Hook())
         return Hook()({TMessageKind::YesNoQuestion, QStringLiteral("Confirm"), Text});
     return AskQuestion(Text, {TModalResult::Yes, TModalResult::No}, TModalResult::No, TModalResult::No);
+}
+
+void SetTextHook(TTextHook NewHook)
+{
+    TextHook() = std::move(NewHook);
+}
+
+std::optional<QString> AskText(const TTextRequest& Request)
+{
+    if (TextHook())
+        return TextHook()(Request);
+    QDialog Box(QApplication::activeWindow());
+    Box.setWindowTitle(Request.Title);
+    auto* Line = new QLineEdit(Request.Text);
+    // A selection made before the box is shown survives the focus it gets then.
+    const int Length = Request.SelectLength < 0 ? static_cast<int>(Request.Text.size()) : Request.SelectLength;
+    Line->setSelection(Request.SelectFrom, Length);
+    Line->setMinimumWidth(Line->fontMetrics().averageCharWidth() * 40);
+    auto* Buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    QObject::connect(Buttons, &QDialogButtonBox::accepted, &Box, &QDialog::accept);
+    QObject::connect(Buttons, &QDialogButtonBox::rejected, &Box, &QDialog::reject);
+    auto* Layout = new QVBoxLayout(&Box);
+    Layout->addWidget(new QLabel(Request.Label));
+    Layout->addWidget(Line);
+    Layout->addWidget(Buttons);
+    Layout->setSizeConstraint(QLayout::SetFixedSize);
+    Line->setFocus();
+    if (Box.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return Line->text();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 enum class TModalResult { Ok, Yes, No, Cancel };
 // Question is the Yes/No/Cancel box, YesNoQuestion the Yes/No one: tests tell the two apart by it.
@@ -29,3 +30,22 @@ TModalResult AskYesNoCancel(const QString& Text);
 // Question icon, centred on the screen, buttons Yes and No with No the default; Esc and the close box
 // answer No.
 TModalResult AskYesNo(const QString& Text);
+
+// A one-line text box: Title on the box, Label above the line, the line starting as Text with SelectLength
+// characters selected from SelectFrom (-1: all of it).
+struct TTextRequest {
+    QString Title;
+    QString Label;
+    QString Text;
+    int SelectFrom = 0;
+    int SelectLength = -1;
+};
+
+// Tests answer text boxes through this hook instead of a real modal loop, as they answer message boxes:
+// the text typed, or nothing for Cancel. Pass an empty function to remove it.
+using TTextHook = std::function<std::optional<QString>(const TTextRequest&)>;
+void SetTextHook(TTextHook Hook);
+
+// Buttons OK (the default) and Cancel; Esc and the close box answer Cancel. Returns the text as it stands
+// at OK, or nothing.
+std::optional<QString> AskText(const TTextRequest& Request);

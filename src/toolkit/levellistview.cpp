@@ -27,10 +27,12 @@ public:
         Guard(Selection, Command, [&] { QItemSelectionModel::select(Selection, Command); });
     }
 
-    // Qt's own setCurrentIndex() calls select() again; only the outermost call asks and reports.
+    // Qt's own setCurrentIndex() calls select() again; only the outermost call asks and reports. The entry
+    // is held by a persistent index, which follows it when the query adds or takes entries above it.
     void setCurrentIndex(const QModelIndex& Index, SelectionFlags Command) override
     {
-        Guard(QItemSelection(Index, Index), Command, [&] { QItemSelectionModel::setCurrentIndex(Index, Command); });
+        const QPersistentModelIndex Target(Index);
+        Guard(QItemSelection(Index, Index), Command, [&] { QItemSelectionModel::setCurrentIndex(Target, Command); });
     }
 
 private:
@@ -43,14 +45,12 @@ private:
         const QModelIndex Target = Selection.indexes().value(0);
         if (!Target.isValid() || isSelected(Target))
             return true;
-        // Qt moves the current index and the selection in separate calls for one key press: a move the user
-        // refused is not asked about again within the same press.
-        if (Target.row() == FView->FRefusedRow)
+        // Qt moves the current index and the selection in separate calls for one key press: a move already
+        // tried within the same press, refused by the user or failed as it was made, is not tried again.
+        if (Target.row() == FView->FTriedRow)
             return false;
-        if (FView->AllowChangeTo(FView->item(Target.row())))
-            return true;
-        FView->FRefusedRow = Target.row();
-        return false;
+        FView->FTriedRow = Target.row();
+        return FView->AllowChangeTo(FView->item(Target.row()));
     }
 
     template <class F> void Guard(const QItemSelection& Selection, SelectionFlags Command, F&& Apply)
@@ -132,9 +132,14 @@ QListWidgetItem* TLevelListView::FindCaption(const QString& Caption) const
 
 QListWidgetItem* TLevelListView::AddName(const QByteArray& Name)
 {
+    return InsertName(count(), Name);
+}
+
+QListWidgetItem* TLevelListView::InsertName(int Row, const QByteArray& Name)
+{
     auto* Item = new QListWidgetItem(QString::fromUtf8(Name));
     Item->setData(Qt::UserRole, Name);
-    addItem(Item);
+    insertItem(Row, Item);
     return Item;
 }
 
@@ -194,13 +199,13 @@ void TLevelListView::ShowHighlight(bool Show)
 
 void TLevelListView::mousePressEvent(QMouseEvent* Event)
 {
-    FRefusedRow = -1;
+    FTriedRow = -1;
     QListWidget::mousePressEvent(Event);
 }
 
 void TLevelListView::keyPressEvent(QKeyEvent* Event)
 {
-    FRefusedRow = -1;
+    FTriedRow = -1;
     QListWidget::keyPressEvent(Event);
 }
 

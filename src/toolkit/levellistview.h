@@ -29,6 +29,7 @@ public:
     // An entry stands for a file name, whose bytes need not be valid UTF-8: the entry keeps them exactly,
     // and its caption is only their decoding for display (invalid bytes shown as replacement characters).
     QListWidgetItem* AddName(const QByteArray& Name);
+    QListWidgetItem* InsertName(int Row, const QByteArray& Name);
     static QByteArray NameOf(const QListWidgetItem* Item);
     // The first entry whose name is Name, byte for byte, or nullptr.
     QListWidgetItem* FindName(const QByteArray& Name) const;
@@ -50,5 +51,5 @@ private:
     TChangingEvent FOnChanging;
     TSelectItemEvent FOnSelectItem;
     bool FQuiet = false;
-    int FRefusedRow = -1;
+    int FTriedRow = -1;
 };

@@ -3,6 +3,7 @@
 #include "imagelist.h"
 
 #include <QHBoxLayout>
+#include <QPainter>
 
 TPaletteButton::TPaletteButton(QWidget* Parent) : QToolButton(Parent)
 {
@@ -10,6 +11,19 @@ TPaletteButton::TPaletteButton(QWidget* Parent) : QToolButton(Parent)
     setAutoExclusive(false);
     setAutoRaise(true);
     setFocusPolicy(Qt::NoFocus);
+}
+
+void TPaletteButton::paintEvent(QPaintEvent* Event)
+{
+    QToolButton::paintEvent(Event);
+    if (!isChecked())
+        return;
+    QPainter Canvas(this);
+    const QRect Outer = rect();
+    const QRegion Frame = QRegion(Outer) -
+        QRegion(Outer.adjusted(ChosenFrameWidth, ChosenFrameWidth, -ChosenFrameWidth, -ChosenFrameWidth));
+    for (const QRect& Part : Frame)
+        Canvas.fillRect(Part, palette().color(QPalette::Highlight));
 }
 
 TPaletteToolBar::TPaletteToolBar(QWidget* Parent) : QWidget(Parent), FLayout(new QHBoxLayout(this))

@@ -12,13 +12,19 @@ class QHBoxLayout;
 class TImageList;
 
 // A palette button: a flat check button that never takes the keyboard focus and carries a link back to
-// the item it stands for.
+// the item it stands for. While it is down, a frame in the highlight colour rings it: the style's own
+// pressed look is too faint to tell at a glance which kind will be painted.
 class TPaletteButton : public QToolButton {
     Q_OBJECT
 public:
     explicit TPaletteButton(QWidget* Parent = nullptr);
 
+    static constexpr int ChosenFrameWidth = 2;
+
     std::any Tag;
+
+protected:
+    void paintEvent(QPaintEvent* Event) override;
 };
 
 // A row of palette buttons drawn from an image list. Buttons added later go to the left end, before

@@ -6,9 +6,11 @@
 #include "inouterror.h"
 #include "levelfile.h"
 #include "levelfolder.h"
+#include "trailercommand.h"
 
 #include <cerrno>
 #include <filesystem>
+#include <utility>
 
 namespace {
 
@@ -55,6 +57,19 @@ std::vector<TFileNote> NotesOfFile(const std::string& Path)
 TLevelDocument::TLevelDocument(QObject* Parent) : QObject(Parent)
 {
     ClearLevel(FLevel);
+    connect(&FHistory, &QUndoStack::canUndoChanged, this, &TLevelDocument::UndoRedoChanged);
+    connect(&FHistory, &QUndoStack::canRedoChanged, this, &TLevelDocument::UndoRedoChanged);
+    // Undo or Redo back to the level as opened or saved: its file holds it, nothing is left to ask about.
+    connect(&FHistory, &QUndoStack::cleanChanged, this, [this](bool Clean) {
+        if (Clean)
+            SetChanged(false);
+    });
+}
+
+void TLevelDocument::SetStepOpen(bool Open)
+{
+    if (std::exchange(FStepOpen, Open) != Open)
+        emit UndoRedoChanged();
 }
 
 const TLevelCell& TLevelDocument::Cell(int ACol, int ARow) const
@@ -109,8 +124,10 @@ void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& 
     FLevel = Level;
     FFileIdentity = Identity;
     FStep.Clear();
-    FStepOpen = false;
+    SetStepOpen(false);
     FHistory.clear();
+    FHistory.setClean();
+    FSelection.Clear();
     emit LevelReplaced();
     emit FileNameChanged(FLevel.FileName);
     emit ChangedFlagChanged(IsChanged());
@@ -123,6 +140,27 @@ void TLevelDocument::SetChanged(bool Changed)
         return;
     FLevel.Changed = Flag;
     emit ChangedFlagChanged(Changed);
+}
+
+void TLevelDocument::FollowFile(const std::string& Path)
+{
+    FLevel.FileName = Path;
+    emit FileNameChanged(FLevel.FileName);
+}
+
+void TLevelDocument::SetTrailerText(const std::string& Text, const QString& Name)
+{
+    CommitStep();
+    if (Text == FLevel.TrailerText)
+        return;
+    FHistory.push(new TTrailerCommand(Name, *this, FLevel.TrailerText, Text));
+    emit StepRecorded();
+}
+
+void TLevelDocument::RestoreTrailer(const std::string& Text)
+{
+    FLevel.TrailerText = Text;
+    SetChanged(true);
 }
 
 // Painting
@@ -164,12 +202,12 @@ void TLevelDocument::Apply(const TCellDiff& Diff, const QString& Name)
 void TLevelDocument::BeginStep()
 {
     CommitStep();
-    FStepOpen = true;
+    SetStepOpen(true);
 }
 
 void TLevelDocument::EndStep()
 {
-    FStepOpen = false;
+    SetStepOpen(false);
     CommitStep();
 }
 
@@ -219,6 +257,7 @@ std::string TLevelDocument::Save(const TNewLevelPlace& Place)
     }
     RememberFileIdentity();
     // The level is on disk now: the prompt must not ask about it again.
+    FHistory.setClean();
     SetChanged(false);
     emit FileNameChanged(FLevel.FileName);
     return FLevel.FileName;

@@ -5,6 +5,7 @@
 // the history, the changed flag and whoever shows the level all hear of it.
 
 #include "celldiff.h"
+#include "cellselection.h"
 #include "filenotes.h"
 #include "journal.h"
 #include "leveldata.h"
@@ -27,10 +28,15 @@ public:
 
     const TLevelData& Level() const { return FLevel; }
     const TLevelCell& Cell(int ACol, int ARow) const;
+    // Set by any edit, even one that changed no value; cleared by Open, New, Save, and by Undo or Redo
+    // arriving back at the level as last opened or saved.
     bool IsChanged() const { return FLevel.Changed != 0; }
     const QUndoStack& History() const { return FHistory; }
     QUndoStack& History() { return FHistory; }
     const TFileIdentity& FileIdentity() const { return FFileIdentity; }
+    // The cells the block commands work on; opening a level or starting a new one drops it.
+    TCellSelection& Selection() { return FSelection; }
+    const TCellSelection& Selection() const { return FSelection; }
 
     // Reads Path into the document; the level, the file name and the history stay as they were when the
     // file cannot be read. Throws EInOutError.
@@ -56,6 +62,12 @@ public:
     // path written. Throws EInOutError.
     std::string Save(const TNewLevelPlace& Place);
 
+    // The level's file has been given the name Path, by this editor or another: the level follows it, its
+    // unsaved edits and its history kept.
+    void FollowFile(const std::string& Path);
+    // The level's text (the trailer line), set as one step of the history; "" removes it.
+    void SetTrailerText(const std::string& Text, const QString& Name);
+
     // Paints Cells with Rule into the step being recorded (a step of its own when none is open). Name
     // names the step when this is its first change. Returns whether any cell's value changed.
     bool Paint(const TCellPositions& Cells, const TCellRule& Rule, const QString& Name);
@@ -65,6 +77,10 @@ public:
     void BeginStep();
     void EndStep();
     bool StepOpen() const { return FStepOpen; }
+    // While a stroke is open, Undo and Redo close it first, so they have something to do even when the
+    // history is empty.
+    bool CanUndo() const { return FStepOpen || FHistory.canUndo(); }
+    bool CanRedo() const { return FStepOpen || FHistory.canRedo(); }
 
     // Undo and Redo first close the open step, so that a drag's paints so far are taken back (or kept)
     // and the drag goes on from there.
@@ -78,15 +94,20 @@ signals:
     void LevelReplaced();
     void FileNameChanged(const std::string& FileName);
     void ChangedFlagChanged(bool Changed);
+    // CanUndo or CanRedo may have changed.
+    void UndoRedoChanged();
     // A step went into the history: notes about the file as it was read no longer describe the level.
     void StepRecorded();
 
 private:
     friend class TCellEditCommand;
+    friend class TTrailerCommand;
     void SetChanged(bool Changed);
+    void SetStepOpen(bool Open);
     // Writes the befores or the afters of a step back, as undo and redo do.
     void Restore(const TCellDiff& Diff, bool After);
     void CommitStep();
+    void RestoreTrailer(const std::string& Text);
     void ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity);
     void ConfirmOverwrite() const;
     std::string SaveUnderNewName(const TNewLevelPlace& Place);
@@ -97,6 +118,7 @@ private:
     // The level file as this editor last read or wrote it; a Save finding another asks before overwriting.
     TFileIdentity FFileIdentity;
     QUndoStack FHistory;
+    TCellSelection FSelection;
     // The step being recorded: the cells the open stroke has changed so far.
     TCellDiff FStep;
     QString FStepName;

@@ -63,19 +63,25 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
     ui->tbPowerUps->SetButtonWidth(PowerUpButtonWidth);
     LoadToolImages();
     FStatusLine = new TStatusLine(ui->sbStatus);
-    FLevelList = std::make_unique<TLevelList>(ui->lvLevels);
+    FPointedCell = new TPointedCell(ui->dgrdField);
+    FLevelList = std::make_unique<TLevelList>(ui->lvLevels, &FPictures);
+    FLevelSet.reset(new TLevelSetCommands({FDocument, *FLevelList, *FStatusLine, [this] { QuerySaveChanges(); }}));
+    FLevelCheck = new TLevelCheck(FDocument, *ui->dgrdField);
     FToolContext.reset(new TToolContext{FDocument, *ui->dgrdField, [this] { return CurrentRule(); },
                                         [this] { return ui->btnMirror->isChecked(); },
                                         [this] { return CellStepName(); }});
     FCellTool = std::make_unique<TCellTool>(*FToolContext);
     FRectangleTool = std::make_unique<TRectangleTool>(*FToolContext);
     FFillTool = std::make_unique<TFillTool>(*FToolContext);
+    FBlocks =
+        std::make_unique<TBlockCommands>(*FToolContext, [this](const QString& Text) { FStatusLine->ShowNotice(Text); });
 
     ConnectControls();
     ConnectDocument();
     FRecovery = std::make_unique<TRecoveryJournal>(FDocument);
     FormCreate();
     CreateShortcuts();
+    FLevelSet->RecoverAtStart({LevelFolder, FGameDir + LevelFolder});
     ShowCellStatus();
     ShowCounts();
     ui->dgrdField->setFocus();
@@ -84,8 +90,9 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 TMainForm::~TMainForm()
 {
     FormDestroy();
-    // The grid reports its hiding while the base class takes the window down, when ui is gone already.
-    disconnect(ui->dgrdField, nullptr, this, nullptr);
+    // The grid reports its hiding while the base class takes the window down, when this form and ui are gone
+    // already; its signals reach the form directly and through the pointed cell, so none may leave it now.
+    ui->dgrdField->blockSignals(true);
 }
 
 void TMainForm::FormCreate()
@@ -166,18 +173,6 @@ void TMainForm::dgrdFieldStrokeCancelled()
         FStrokeTool->Cancel();
 }
 
-void TMainForm::dgrdFieldCurrentCellChanged(int, int)
-{
-    ShowCellStatus();
-}
-
-void TMainForm::dgrdFieldHoverCellChanged(int ACol, int ARow)
-{
-    FHoverCol = ACol;
-    FHoverRow = ARow;
-    ShowCellStatus();
-}
-
 // On the grid line between columns 9 and 10, where the mirror folds the field.
 QRect TMainForm::MirrorLine() const
 {
@@ -189,6 +184,8 @@ void TMainForm::dgrdFieldDrawOver(TDrawGrid*, QPainter& Canvas)
 {
     if (ui->btnMirror->isChecked())
         Canvas.fillRect(MirrorLine(), QColor(0, 110, 230));
+    FLevelCheck->DrawOver(Canvas);
+    FBlocks->DrawOver(Canvas);
     if (FStrokeTool)
         FStrokeTool->DrawOver(Canvas);
 }
@@ -197,7 +194,7 @@ void TMainForm::dgrdFieldDrawCell(TDrawGrid*, int ACol, int ARow, const QRect& R
                                   QPainter& Canvas)
 {
     if (FDocument.Level().Loaded != 0)
-        PaintFieldCell(Canvas, Rect, FDocument.Cell(ACol, ARow), FPictures);
+        PaintFieldCell(Canvas, Rect, FBlocks->ShownCell(ACol, ARow), FPictures);
 }
 
 void TMainForm::CellsChanged(const QList<QPoint>& Cells)
@@ -217,8 +214,12 @@ void TMainForm::menRedoClick()
     FDocument.Redo();
 }
 
-// The status line describes the cell under the pointer, or the current cell while the pointer is
-// elsewhere.
+void TMainForm::menCheckLevelClick()
+{
+    const QString Problems = ProblemsText(FLevelCheck->Show());
+    FStatusLine->ShowFileNotes((Problems.isEmpty() ? QStringLiteral("No problems found") : Problems).toStdString());
+}
+
 void TMainForm::ShowCellStatus()
 {
     const TCellPos At = PointedCell();
@@ -228,9 +229,7 @@ void TMainForm::ShowCellStatus()
 
 TCellPos TMainForm::PointedCell() const
 {
-    if (FHoverCol >= 0 && FHoverRow >= 0)
-        return {FHoverCol, FHoverRow};
-    return {ui->dgrdField->Col(), ui->dgrdField->Row()};
+    return FPointedCell->Cell();
 }
 
 void TMainForm::ShowCounts()
@@ -242,7 +241,8 @@ void TMainForm::ShowCounts()
 
 void TMainForm::ShowLevelName()
 {
-    ui->labLevel->setText(QStringLiteral("Level: ") + ForDisplay(FDocument.Level().FileName));
+    const std::string& Name = FDocument.Level().FileName;
+    ui->labLevel->setText(QStringLiteral("Level: ") + (Name.empty() ? QStringLiteral("New one") : ForDisplay(Name)));
 }
 
 void TMainForm::LoadLevelByName(const std::string& Name)
@@ -294,14 +294,11 @@ void TMainForm::btnNewLevelClick()
     QuerySaveChanges();
     FDocument.New();
     FStatusLine->Clear();
-    ui->labLevel->setText(QStringLiteral("Level: New one"));
 }
 
 void TMainForm::SaveCurrentLevel()
 {
     const std::string Path = FDocument.Save({FGameDir, FLevelList->Names()});
-    FLevelList->Add(Path);
-    ShowLevelName();
     FStatusLine->ShowSaved(FileNameOf(Path));
 }
 
@@ -343,4 +340,8 @@ void TMainForm::menTestLevelClick()
     // The game may take the editor, or the machine, down with it.
     FRecovery->FlushNow();
     StartTestRun(FGameDir, FDocument.Level(), Owner);
+    // The game starts all the same: an empty level is a fair test of the game's own start.
+    for (const TLevelProblem& Problem : LevelProblems(FDocument.Level()))
+        if (Problem.Kind == TLevelProblemKind::NothingToBreak)
+            FStatusLine->ShowFileNotes("Nothing to break: the level has no breakable brick");
 }

@@ -1,15 +1,19 @@
 #pragma once
 
 #include "application.h"
+#include "blockcommands.h"
 #include "catalogue.h"
 #include "drawgrid.h"
 #include "fieldgeometry.h"
 #include "fieldpainter.h"
 #include "fieldtools.h"
 #include "imagelist.h"
+#include "levelcheck.h"
 #include "leveldocument.h"
 #include "levellist.h"
 #include "recoveryjournal.h"
+#include "pointedcell.h"
+#include "levelsetcommands.h"
 #include "statusline.h"
 #include "uZolvane.h"
 
@@ -73,10 +77,12 @@ private:
     void btnCellClick();
     void btnRectangleClick();
     void btnFillClick();
+    void btnSelectClick();
     void btnMirrorClick();
     void btnPickClick();
     void menUndoClick();
     void menRedoClick();
+    void menCheckLevelClick();
     void dgrdFieldSelectCell(TDrawGrid* Sender, int ACol, int ARow, bool& CanSelect);
     void dgrdFieldDrawCell(TDrawGrid* Sender, int ACol, int ARow, const QRect& Rect, TDrawGrid::TGridDrawState State,
                            QPainter& Canvas);
@@ -84,8 +90,6 @@ private:
     void dgrdFieldStrokeEnded();
     void dgrdFieldStrokeCancelled();
     void dgrdFieldDrawOver(TDrawGrid* Sender, QPainter& Canvas);
-    void dgrdFieldCurrentCellChanged(int ACol, int ARow);
-    void dgrdFieldHoverCellChanged(int ACol, int ARow);
     void lvLevelsChanging(TLevelListView* Sender, QListWidgetItem* Item, bool& AllowChange);
     void lvLevelsSelectItem(TLevelListView* Sender, QListWidgetItem* Item, bool Selected);
 
@@ -139,9 +143,12 @@ private:
     std::unique_ptr<TRectangleTool> FRectangleTool;
     std::unique_ptr<TFillTool> FFillTool;
     TFieldTool* FStrokeTool = nullptr;
+    // Select, the selection and the Edit menu's block commands.
+    std::unique_ptr<TBlockCommands> FBlocks;
 
     std::unique_ptr<TLevelList> FLevelList;
+    TLevelCheck* FLevelCheck = nullptr;
+    std::unique_ptr<TLevelSetCommands> FLevelSet;
     TStatusLine* FStatusLine = nullptr;
-    int FHoverCol = -1;
-    int FHoverRow = -1;
+    TPointedCell* FPointedCell = nullptr;
 };

@@ -32,7 +32,7 @@ void TMainForm::btnEraseClick()
 // The shape decides which cells a left press paints; like the tools, exactly one is down.
 void TMainForm::PressShapeButton(QToolButton* Button)
 {
-    for (QToolButton* Shape : {ui->btnCell, ui->btnRectangle, ui->btnFill})
+    for (QToolButton* Shape : {ui->btnCell, ui->btnRectangle, ui->btnFill, ui->btnSelect})
         Shape->setChecked(Shape == Button);
 }
 
@@ -51,13 +51,23 @@ void TMainForm::btnFillClick()
     PressShapeButton(ui->btnFill);
 }
 
+void TMainForm::btnSelectClick()
+{
+    PressShapeButton(ui->btnSelect);
+}
+
 void TMainForm::btnMirrorClick()
 {
     ui->dgrdField->update(MirrorLine());
+    FBlocks->Refresh();
 }
 
 TFieldTool& TMainForm::CurrentShapeTool()
 {
+    if (TFieldTool* Floating = FBlocks->FloatingTool())
+        return *Floating;
+    if (ui->btnSelect->isChecked())
+        return FBlocks->SelectTool();
     if (ui->btnRectangle->isChecked())
         return *FRectangleTool;
     if (ui->btnFill->isChecked())

@@ -28,6 +28,7 @@ void TMainForm::ConnectControls()
     connect(ui->btnCell, &QToolButton::clicked, this, Guarded(&TMainForm::btnCellClick));
     connect(ui->btnRectangle, &QToolButton::clicked, this, Guarded(&TMainForm::btnRectangleClick));
     connect(ui->btnFill, &QToolButton::clicked, this, Guarded(&TMainForm::btnFillClick));
+    connect(ui->btnSelect, &QToolButton::clicked, this, Guarded(&TMainForm::btnSelectClick));
     connect(ui->btnMirror, &QToolButton::clicked, this, Guarded(&TMainForm::btnMirrorClick));
     connect(ui->btnPick, &QToolButton::clicked, this, Guarded(&TMainForm::btnPickClick));
 
@@ -37,8 +38,7 @@ void TMainForm::ConnectControls()
     connect(ui->dgrdField, &TDrawGrid::StrokeBegan, this, Guarded(&TMainForm::dgrdFieldStrokeBegan));
     connect(ui->dgrdField, &TDrawGrid::StrokeEnded, this, Guarded(&TMainForm::dgrdFieldStrokeEnded));
     connect(ui->dgrdField, &TDrawGrid::StrokeCancelled, this, Guarded(&TMainForm::dgrdFieldStrokeCancelled));
-    connect(ui->dgrdField, &TDrawGrid::CurrentCellChanged, this, Guarded(&TMainForm::dgrdFieldCurrentCellChanged));
-    connect(ui->dgrdField, &TDrawGrid::HoverCellChanged, this, Guarded(&TMainForm::dgrdFieldHoverCellChanged));
+    connect(FPointedCell, &TPointedCell::Changed, this, Guarded(&TMainForm::ShowCellStatus));
     ui->lvLevels->SetOnChanging(Guarded(&TMainForm::lvLevelsChanging));
     ui->lvLevels->SetOnSelectItem(Guarded(&TMainForm::lvLevelsSelectItem));
     setTabOrder(ui->dgrdField, ui->lvLevels);
@@ -47,8 +47,10 @@ void TMainForm::ConnectControls()
 void TMainForm::ConnectDocument()
 {
     QUndoStack& History = FDocument.History();
-    connect(&History, &QUndoStack::canUndoChanged, ui->menUndo, &QAction::setEnabled);
-    connect(&History, &QUndoStack::canRedoChanged, ui->menRedo, &QAction::setEnabled);
+    connect(&FDocument, &TLevelDocument::UndoRedoChanged, this, [this] {
+        ui->menUndo->setEnabled(FDocument.CanUndo());
+        ui->menRedo->setEnabled(FDocument.CanRedo());
+    });
     connect(&History, &QUndoStack::undoTextChanged, ui->menUndo, [this](const QString& Step) {
         ui->menUndo->setText(Step.isEmpty() ? QStringLiteral("Undo") : QStringLiteral("Undo ") + Step);
     });
@@ -57,6 +59,13 @@ void TMainForm::ConnectDocument()
     });
     connect(&FDocument, &TLevelDocument::CellsChanged, this, &TMainForm::CellsChanged);
     connect(&FDocument, &TLevelDocument::StepRecorded, FStatusLine, &TStatusLine::ClearFileNotes);
+    connect(&FDocument, &TLevelDocument::ChangedFlagChanged, FStatusLine, &TStatusLine::ShowModified);
+    // The label and the list's selection always name the level in the editor.
+    connect(&FDocument, &TLevelDocument::FileNameChanged, this, [this](const std::string& FileName) {
+        ShowLevelName();
+        FLevelList->ShowEdited(FileName);
+    });
+    connect(FLevelList.get(), &TLevelList::FilesChanged, this, [this] { FLevelSet->ReadAgainIfChanged(); });
     connect(&FDocument, &TLevelDocument::LevelReplaced, this, [this] {
         ui->dgrdField->Invalidate();
         ShowCellStatus();
@@ -80,11 +89,18 @@ void TMainForm::CreateShortcuts()
          {},
          {Qt::CTRL | Qt::SHIFT | Qt::Key_Z, Qt::CTRL | Qt::Key_Y},
          Call(&TMainForm::menRedoClick)},
+        {ui->menMoveLevelUp, nullptr, {}, {Qt::CTRL | Qt::SHIFT | Qt::Key_Up}, [this] { FLevelSet->MoveUp(); }},
+        {ui->menMoveLevelDown, nullptr, {}, {Qt::CTRL | Qt::SHIFT | Qt::Key_Down}, [this] { FLevelSet->MoveDown(); }},
+        {ui->menDuplicateLevel, nullptr, {}, {Qt::CTRL | Qt::Key_D}, [this] { FLevelSet->Duplicate(); }},
+        {ui->menRenameLevel, nullptr, {}, {Qt::Key_F2}, [this] { FLevelSet->Rename(); }},
+        {ui->menDeleteLevel, nullptr, {}, {Qt::CTRL | Qt::Key_Delete}, [this] { FLevelSet->Delete(); }},
+        {ui->menLevelText, nullptr, {}, {Qt::CTRL | Qt::Key_T}, [this] { FLevelSet->EditLevelText(); }},
         {nullptr, "actDraw", QStringLiteral("Draw"), {Qt::Key_D}, Click(ui->btnDraw), ui->btnDraw},
         {nullptr, "actErase", QStringLiteral("Erase"), {Qt::Key_E}, Click(ui->btnErase), ui->btnErase},
         {nullptr, "actCell", QStringLiteral("Cell"), {Qt::Key_P}, Click(ui->btnCell), ui->btnCell},
         {nullptr, "actRectangle", QStringLiteral("Rectangle"), {Qt::Key_R}, Click(ui->btnRectangle), ui->btnRectangle},
         {nullptr, "actFill", QStringLiteral("Fill"), {Qt::Key_F}, Click(ui->btnFill), ui->btnFill},
+        {nullptr, "actSelect", QStringLiteral("Select"), {Qt::Key_S}, Click(ui->btnSelect), ui->btnSelect},
         {nullptr, "actMirror", QStringLiteral("Mirror"), {Qt::Key_M}, Click(ui->btnMirror), ui->btnMirror},
         {nullptr, "actPick", QStringLiteral("Pick"), {Qt::Key_I}, Click(ui->btnPick), ui->btnPick},
     };
@@ -92,17 +108,31 @@ void TMainForm::CreateShortcuts()
                                              "actBrick6", "actBrick7", "actBrick8", "actBrick9", "actBrick10"};
     static const char* const PowerUpNames[] = {"actPowerUp1", "actPowerUp2", "actPowerUp3",
                                                "actPowerUp4", "actPowerUp5", "actPowerUp6"};
+    // Named as the status line names the kinds, so that a palette button's tool tip gives its key too.
     for (std::uint8_t Code = 1; Code <= 10; ++Code)
-        Table.push_back({nullptr, BrickNames[Code - 1], {}, {Qt::Key(Qt::Key_0 + Code % 10)}, [this, Code] {
-                             PaletteChoice::ClickButtonOf<TBrickItem>(ui->tbBricks, Code);
-                         }});
+        Table.push_back({nullptr,
+                         BrickNames[Code - 1],
+                         BrickName(Code),
+                         {Qt::Key(Qt::Key_0 + Code % 10)},
+                         [this, Code] { PaletteChoice::ClickButtonOf<TBrickItem>(ui->tbBricks, Code); },
+                         PaletteChoice::ButtonOf<TBrickItem>(ui->tbBricks, Code)});
     for (std::uint8_t Code = 1; Code <= 6; ++Code)
         Table.push_back({nullptr,
                          PowerUpNames[Code - 1],
-                         {},
+                         PowerUpName(Code),
                          {QKeyCombination(Qt::ControlModifier, Qt::Key(Qt::Key_0 + Code))},
-                         [this, Code] { PaletteChoice::ClickButtonOf<TPowerUpItem>(ui->tbPowerUps, Code); }});
-    AddWindowActions(this, Table);
+                         [this, Code] { PaletteChoice::ClickButtonOf<TPowerUpItem>(ui->tbPowerUps, Code); },
+                         PaletteChoice::ButtonOf<TPowerUpItem>(ui->tbPowerUps, Code)});
+    Table.push_back({nullptr,
+                     "menCheckLevel",
+                     QStringLiteral("Check Level"),
+                     {Qt::CTRL | Qt::Key_L},
+                     Call(&TMainForm::menCheckLevelClick)});
+    ui->menLevel->addAction(AddWindowActions(this, Table).last());
+    FBlocks->Install(this, ui->menEdit);
+    FLevelSet->Attach(ui->lvLevels,
+                      {ui->menMoveLevelUp, ui->menMoveLevelDown, ui->menDuplicateLevel, ui->menRenameLevel,
+                       ui->menDeleteLevel, ui->menLevelText});
 }
 
 void TMainForm::LoadToolImages()
@@ -120,6 +150,7 @@ void TMainForm::LoadToolImages()
         {"tool_run.bmp", ui->btnExec, ui->menTestLevel},    {"tool_cell.bmp", ui->btnCell, nullptr},
         {"tool_rectangle.bmp", ui->btnRectangle, nullptr},  {"tool_fill.bmp", ui->btnFill, nullptr},
         {"tool_mirror.bmp", ui->btnMirror, nullptr},        {"tool_pick.bmp", ui->btnPick, nullptr},
+        {"tool_select.bmp", ui->btnSelect, nullptr},
     };
     for (const TToolPicture& Tool : Pictures) {
         const QImage Picture(QLatin1String(ToolImageFolder) + QLatin1String(Tool.File));

@@ -53,14 +53,20 @@ template <class TItem> void Choose(TPaletteToolBar* ToolBar, std::uint8_t& Selec
         }
 }
 
+// The code's button, or nullptr when its picture failed to load.
+template <class TItem> TPaletteButton* ButtonOf(TPaletteToolBar* ToolBar, std::uint8_t Code)
+{
+    for (TPaletteButton* Button : ToolBar->Buttons())
+        if (CodeOf<TItem>(Button) == Code)
+            return Button;
+    return nullptr;
+}
+
 // A key for a palette button is a click on it, toggle first and all, so that a second press un-chooses.
 template <class TItem> void ClickButtonOf(TPaletteToolBar* ToolBar, std::uint8_t Code)
 {
-    for (TPaletteButton* Button : ToolBar->Buttons())
-        if (CodeOf<TItem>(Button) == Code) {
-            Button->click();
-            return;
-        }
+    if (TPaletteButton* Button = ButtonOf<TItem>(ToolBar, Code))
+        Button->click();
 }
 
 } // namespace PaletteChoice

@@ -11,19 +11,19 @@
 QList<QAction*> AddWindowActions(QWidget* Window, const std::vector<TActionSpec>& Table)
 {
     QList<QAction*> Actions;
-    for (const TActionSpec& Spec : Table) {
-        QAction* Action = Spec.Menu;
+    for (const TActionSpec& Command : Table) {
+        QAction* Action = Command.Menu;
         if (!Action) {
-            Action = new QAction(Spec.Text, Window);
-            Action->setObjectName(QLatin1String(Spec.Name));
+            Action = new QAction(Command.Text, Window);
+            Action->setObjectName(QLatin1String(Command.Name));
         }
-        Action->setShortcuts(Spec.Keys);
+        Action->setShortcuts(Command.Keys);
         Action->setShortcutContext(Qt::WindowShortcut);
-        QObject::connect(Action, &QAction::triggered, Window, [Handler = Spec.Handler] { RunHandler(Handler); });
+        QObject::connect(Action, &QAction::triggered, Window, [Handler = Command.Handler] { RunHandler(Handler); });
         Window->addAction(Action);
-        if (Spec.Button && !Spec.Keys.isEmpty())
-            Spec.Button->setToolTip(Action->text() + QStringLiteral(" (") +
-                                    Spec.Keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')'));
+        if (Command.Button && !Command.Keys.isEmpty())
+            Command.Button->setToolTip(Action->text() + QStringLiteral(" (") +
+                                    Command.Keys.first().toString(QKeySequence::NativeText) + QLatin1Char(')'));
         Actions.append(Action);
     }
     return Actions;

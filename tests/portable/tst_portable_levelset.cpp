@@ -44,20 +44,6 @@ const std::vector<TExchangeStep> AllSteps = {JournalWritten, FirstMovedAside, Se
 
 struct TCrash {};
 
-// Removes every test seam when a test ends, however it ends.
-struct THookGuard {
-    THookGuard() = default;
-    THookGuard(const THookGuard&) = delete;
-    THookGuard& operator=(const THookGuard&) = delete;
-    ~THookGuard()
-    {
-        SetExchangeStepHook({});
-        SetSystemRenameHook({});
-        SetBeforeCreateHook({});
-        SetFolderSyncHook({});
-    }
-};
-
 void Fill(const TScratchFolder& Folder, const TFiles& Files)
 {
     for (const auto& [Name, Bytes] : Files)

@@ -4,55 +4,28 @@
 #include "infocommand.h"
 
 #include "elementkinds.h"
+#include "jsontext.h"
 #include "levelcli.h"
+
+#include "playcommands.h"
 
 #include <cstdio>
 #include <map>
 #include <ostream>
 
-const char* const InfoHelp = R"(usage: zolvane-level info [--json] FILE...
+const char* const InfoHelp = R"(usage: zolvane-level info [--json] [--play] FILE...
 
 Counts the bricks per kind and the power-ups per kind, the breakable bricks (all but the fixed one) and the
 hits it takes to clear them (one to three per brick, as its name says), tells whether the level is
 left-right symmetric, and shows the trailer text. With several files, each one's lines begin with
 "file: NAME" and an empty line stands between them.
-  --json   print a JSON object with the keys file, bricks, powerups, breakable, hits, symmetric, trailer;
-           with several files, an array of such objects
+Also lists the problems lint reports, with their cells as (column, row) from (0, 0) at the top left.
+  --json   print a JSON object with the keys file, bricks, powerups, breakable, hits, symmetric, trailer,
+           unreachable, problems (and play); with several files, an array of such objects
+  --play   also play each level as play does, for at most 600 s, and tell whether and when it is cleared
 )";
 
 namespace {
-
-// Bytes that are not UTF-8 are read as Latin-1, so any trailer gives valid JSON.
-std::string JsonString(const std::string& Text)
-{
-    std::string Json = "\"";
-    for (std::size_t I = 0; I < Text.size(); ++I) {
-        const auto Byte = static_cast<unsigned char>(Text[I]);
-        char Escape[8];
-        if (Byte == '"' || Byte == '\\') {
-            Json += '\\';
-            Json += static_cast<char>(Byte);
-        } else if (Byte < 0x20 || Byte == 0x7F) {
-            std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-            Json += Escape;
-        } else if (Byte < 0x80) {
-            Json += static_cast<char>(Byte);
-        } else {
-            const std::size_t Length = Byte >= 0xF0 && Byte < 0xF5 ? 4 : Byte >= 0xE0 ? 3 : Byte >= 0xC2 ? 2 : 0;
-            bool Utf8 = Length > 0 && Byte < 0xF5 && I + Length <= Text.size();
-            for (std::size_t K = 1; Utf8 && K < Length; ++K)
-                Utf8 = (static_cast<unsigned char>(Text[I + K]) & 0xC0) == 0x80;
-            if (Utf8) {
-                Json.append(Text, I, Length);
-                I += Length - 1;
-            } else {
-                std::snprintf(Escape, sizeof Escape, "\\u%04x", Byte);
-                Json += Escape;
-            }
-        }
-    }
-    return Json + "\"";
-}
 
 std::string JsonCounts(const std::vector<std::pair<std::string, int>>& Counts)
 {
@@ -125,19 +98,19 @@ std::string InfoText(const TLevelInfo& Info)
         if (Count > 0)
             Text += "  " + Name + ": " + std::to_string(Count) + "\n";
     Text += std::string("symmetric: ") + (Info.Symmetric ? "yes" : "no") + "\n";
-    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : JsonString(Info.Trailer)) + "\n";
+    Text += "trailer: " + (Info.Trailer.empty() ? std::string("none") : ShownString(Info.Trailer)) + "\n";
     return Text;
 }
 
-std::string InfoJson(const TLevelInfo& Info)
+std::string InfoJson(const TLevelInfo& Info, const std::string& MoreKeys)
 {
     return "{\n  \"file\": " + JsonString(Info.File) + ",\n  \"bricks\": " + JsonCounts(Info.Bricks) +
         ",\n  \"powerups\": " + JsonCounts(Info.PowerUps) + ",\n  \"breakable\": " + std::to_string(Info.Breakable) +
         ",\n  \"hits\": " + std::to_string(Info.Hits) + ",\n  \"symmetric\": " + (Info.Symmetric ? "true" : "false") +
-        ",\n  \"trailer\": " + JsonString(Info.Trailer) + "\n}\n";
+        ",\n  \"trailer\": " + JsonString(Info.Trailer) + MoreKeys + "\n}\n";
 }
 
-int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err)
+int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err, bool Play)
 {
     const bool Several = Files.size() > 1;
     int Status = ExitOk;
@@ -149,10 +122,12 @@ int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostrea
             continue;
         }
         const TLevelInfo Info = DescribeLevel(Level);
+        const TPlayability Playability = DescribePlayability(Level, Play);
         if (Json)
-            Described.push_back(InfoJson(Info));
+            Described.push_back(InfoJson(Info, PlayabilityJson(Playability)));
         else
-            Described.push_back((Several ? "file: " + File + "\n" : std::string()) + InfoText(Info));
+            Described.push_back((Several ? "file: " + File + "\n" : std::string()) + InfoText(Info) +
+                                PlayabilityText(Playability));
     }
     if (Json && Several)
         Out << "[\n" << Indented(Described, ",\n") << "]\n";

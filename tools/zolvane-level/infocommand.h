@@ -25,8 +25,11 @@ struct TLevelInfo {
 
 TLevelInfo DescribeLevel(const TLevelData& Level);
 std::string InfoText(const TLevelInfo& Info);
-std::string InfoJson(const TLevelInfo& Info);
+// MoreKeys, each begun with ",\n", go after the trailer.
+std::string InfoJson(const TLevelInfo& Info, const std::string& MoreKeys = {});
 
 // Describes each file; with several, text blocks begin with "file: NAME" and JSON is an array of the
 // objects. Files that cannot be read are named on Err and left out; the others are still described.
-int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err);
+// With Play, also each play-through's outcome.
+int InfoLevelFiles(const std::vector<std::string>& Files, bool Json, std::ostream& Out, std::ostream& Err,
+                   bool Play = false);

@@ -4,6 +4,7 @@
 #include "gitcommands.h"
 #include "infocommand.h"
 #include "levelfile.h"
+#include "playcommands.h"
 #include "rendercommand.h"
 
 #include <algorithm>
@@ -25,10 +26,16 @@ Checks, formats, renders and describes Zolvane level files.
 
 Commands:
   check FILE...            report, per file, what the editor reads differently from what the file says
-  fmt [--check] FILE...    rewrite files that are not in the form the editor saves
+  fmt [--check] [--force] FILE...
+                           rewrite files that are not in the form the editor saves
   render FILE... -o OUT [--format FMT] [--scale N] [--images DIR]
                            draw the field as the editor's grid shows it, as PNG, BMP, JPEG...
-  info [--json] FILE...    count bricks, power-ups and the hits to clear; tell symmetry and the trailer
+  info [--json] [--play] FILE...
+                           count bricks, power-ups and the hits to clear; tell symmetry, the trailer and
+                           the problems
+  lint FILE...             report bricks no ball can reach and power-ups that are never released
+  play FILE [--seconds N] [--seed S]
+                           play the level with a paddle that never misses; say whether it is cleared
   show FILE                the level as text, one line per cell, for people and for 'git diff'
   diff OLD NEW [--png OUT.png]
                            the cells that differ; exit 1 when any does
@@ -45,16 +52,22 @@ const char* const CheckHelp = R"(usage: zolvane-level check FILE...
 
 Reads each file as the editor does and prints one line per thing it ignores or repairs:
   FILE:LINE:COLUMN: warning: TEXT
+The first 1000 are listed and the rest counted. A file whose first ten lines are mostly not level
+characters is only said not to look like a level file.
 Exit status: 0 when every file is canonical (saving it would give back exactly its bytes), 1 when some
 file is not, 2 when a file cannot be read (the other files are still checked).
 )";
 
-const char* const FormatHelp = R"(usage: zolvane-level fmt [--check] FILE...
+const char* const FormatHelp = R"(usage: zolvane-level fmt [--check] [--force] FILE...
 
 Rewrites each file that is not canonical in the form the editor saves, replacing it safely (the old file
-stays whole if the write fails). Canonical files are not touched.
+stays whole if the write fails). Canonical files are not touched. Each file is read and written under the
+level folder's lock, so a save by the editor is never undone. A file that does not look like a level (its
+first ten lines hold 40 characters or more, under 60 % of them level characters) is left as it is.
   --check   only name the files that would be rewritten; exit status 1 when there are any
-Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be read or written.
+  --force   rewrite files that do not look like levels as well
+Exit status: 0 done, 1 (with --check) some file would change, 2 a file cannot be read or written or does
+not look like a level.
 )";
 
 struct TOptions {
@@ -127,16 +140,6 @@ int RunGitTool(const TGitCommand& Git, const std::vector<std::string>& Args, con
     return RunGitCommand(Git, Parsed.Positional, Parsed.Values, DefaultImagesDir, Out, Err);
 }
 
-// The file's bytes, or nothing once the reason they cannot be read is on Err.
-std::optional<std::string> ReadLevelBytesOrSay(const std::string& File, std::ostream& Err)
-{
-    std::string Error;
-    std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
-    if (!Bytes)
-        Err << File << ": error: cannot read: " << Error << '\n';
-    return Bytes;
-}
-
 } // namespace
 
 int UsageError(std::ostream& Err, const std::string& Command, const std::string& Message)
@@ -148,30 +151,49 @@ int UsageError(std::ostream& Err, const std::string& Command, const std::string&
 
 bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err)
 {
-    const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-    if (!Bytes)
+    if (!ReadableOrSay(File, Err))
         return false;
-    ParseLevelText(*Bytes, Level);
-    Level.FileName = File;
-    Level.Loaded = 1;
+    try {
+        Level = ReadLevelFile(File, 0).Level;
+    } catch (const std::exception& Failure) {
+        Err << File << ": error: cannot read: " << FailureText(Failure) << '\n';
+        return false;
+    }
     return true;
 }
 
-std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error)
+std::string UnreadableReason(const std::string& Path)
 {
     namespace fs = std::filesystem;
     std::error_code Status;
     const fs::file_status Info = fs::status(Path, Status);
-    if (Status) {
-        Error = Status.message();
-        return std::nullopt;
-    }
+    if (Status)
+        return Status.message();
     // A pipe or a device could block or never end; a folder cannot be read as a file.
-    if (!fs::is_regular_file(Info)) {
-        Error = fs::is_directory(Info) ? std::make_error_code(std::errc::is_a_directory).message()
-                                       : "not a regular file";
+    if (!fs::is_regular_file(Info))
+        return fs::is_directory(Info) ? std::make_error_code(std::errc::is_a_directory).message()
+                                      : "not a regular file";
+    return {};
+}
+
+bool ReadableOrSay(const std::string& Path, std::ostream& Err)
+{
+    const std::string Reason = UnreadableReason(Path);
+    if (!Reason.empty())
+        Err << Path << ": error: cannot read: " << Reason << '\n';
+    return Reason.empty();
+}
+
+std::string FailureText(const std::exception& Failure)
+{
+    return dynamic_cast<const std::bad_alloc*>(&Failure) ? "out of memory" : Failure.what();
+}
+
+std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error)
+{
+    Error = UnreadableReason(Path);
+    if (!Error.empty())
         return std::nullopt;
-    }
     std::FILE* File = std::fopen(Path.c_str(), "rb");
     if (!File) {
         Error = std::generic_category().message(errno);
@@ -192,52 +214,6 @@ std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& 
     return Bytes;
 }
 
-int CheckLevels(const std::vector<std::string>& Files, std::ostream& Out, std::ostream& Err)
-{
-    int Status = ExitOk;
-    for (const std::string& File : Files) {
-        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-        if (!Bytes) {
-            Status = ExitTrouble;
-            continue;
-        }
-        for (const TFileNote& Note : LevelFileNotes(*Bytes))
-            Out << File << ':' << Note.Line << ':' << Note.Column << ": warning: " << Note.Text << '\n';
-        if (!IsCanonicalLevelText(*Bytes))
-            Status = std::max(Status, ExitNotCanonical);
-    }
-    return Status;
-}
-
-int FormatLevels(const std::vector<std::string>& Files, bool CheckOnly, std::ostream& Out, std::ostream& Err)
-{
-    int Status = ExitOk;
-    for (const std::string& File : Files) {
-        const std::optional<std::string> Bytes = ReadLevelBytesOrSay(File, Err);
-        if (!Bytes) {
-            Status = ExitTrouble;
-            continue;
-        }
-        if (IsCanonicalLevelText(*Bytes))
-            continue;
-        if (CheckOnly) {
-            Out << File << ": would be reformatted\n";
-            Status = std::max(Status, ExitNotCanonical);
-            continue;
-        }
-        TLevelData Level;
-        ParseLevelText(*Bytes, Level);
-        try {
-            SaveLevel(File, Level);
-            Out << File << ": reformatted\n";
-        } catch (const std::exception& Failure) {
-            Err << File << ": error: cannot write: " << Failure.what() << '\n';
-            Status = ExitTrouble;
-        }
-    }
-    return Status;
-}
-
 int RunLevelTool(const std::vector<std::string>& Args, const std::string& DefaultImagesDir, std::ostream& Out,
                  std::ostream& Err)
 {
@@ -252,7 +228,8 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (const TGitCommand* Git = FindGitCommand(Command))
         return RunGitTool(*Git, Rest, DefaultImagesDir, Out, Err);
     const std::map<std::string, const char*> Helps = {
-        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp}, {"info", InfoHelp}};
+        {"check", CheckHelp}, {"fmt", FormatHelp}, {"render", RenderHelp},
+        {"info", InfoHelp},   {"lint", LintHelp},  {"play", PlayHelp}};
     const auto Help = Helps.find(Command);
     if (Help == Helps.end())
         return UsageError(Err, "", "unknown command '" + Command + "'");
@@ -264,9 +241,11 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     TParsed Parsed;
     TOptions Options;
     if (Command == "fmt")
-        Options.Flags = {"--check"};
+        Options.Flags = {"--check", "--force"};
     else if (Command == "info")
-        Options.Flags = {"--json"};
+        Options.Flags = {"--json", "--play"};
+    else if (Command == "play")
+        Options.Valued = {"--seconds", "--seed"};
     else if (Command == "render")
         Options.Valued = {"-o", "--output", "--format", "--scale", "--images"};
     if (const std::string Error = ParseArguments(Rest, Options, Parsed); !Error.empty())
@@ -277,8 +256,14 @@ int RunLevelTool(const std::vector<std::string>& Args, const std::string& Defaul
     if (Command == "check")
         return CheckLevels(Parsed.Positional, Out, Err);
     if (Command == "fmt")
-        return FormatLevels(Parsed.Positional, Parsed.Flags.count("--check") > 0, Out, Err);
+        return FormatLevels(Parsed.Positional, {Parsed.Flags.count("--check") > 0, Parsed.Flags.count("--force") > 0},
+                            Out, Err);
     if (Command == "info")
-        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err);
+        return InfoLevelFiles(Parsed.Positional, Parsed.Flags.count("--json") > 0, Out, Err,
+                              Parsed.Flags.count("--play") > 0);
+    if (Command == "lint")
+        return LintLevels(Parsed.Positional, Out, Err);
+    if (Command == "play")
+        return PlayLevel(Parsed, Out, Err);
     return RenderLevelFiles(Parsed, DefaultImagesDir, Err);
 }

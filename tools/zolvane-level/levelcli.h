@@ -4,7 +4,9 @@
 // is a function that writes to the given streams and returns the exit status, so tests run them in-process.
 
 #include "leveldata.h"
+#include "levelwriters.h"
 
+#include <exception>
 #include <iosfwd>
 #include <map>
 #include <optional>
@@ -39,9 +41,22 @@ bool ReadLevel(const std::string& File, TLevelData& Level, std::ostream& Err);
 // A level file's bytes, or nothing with Error set to the operating system's reason.
 std::optional<std::string> ReadLevelBytes(const std::string& Path, std::string& Error);
 
-// One "FILE:LINE:COLUMN: warning: TEXT" line per note of each file.
+// Why Path cannot be read as a level file (missing, a folder, a pipe), in the system's words; empty when
+// it is a regular file.
+std::string UnreadableReason(const std::string& Path);
+
+// Says "PATH: error: cannot read: REASON" on Err for a path that cannot be read; true when it can.
+bool ReadableOrSay(const std::string& Path, std::ostream& Err);
+
+// A failure's text for the user: an exhausted memory says so in words.
+std::string FailureText(const std::exception& Failure);
+
+// One "FILE:LINE:COLUMN: warning: TEXT" line per note of each file, the first ListedNotesLimit of them.
+// A file that cannot be read, or not in the memory left, is named on Err; the others are still checked.
 int CheckLevels(const std::vector<std::string>& Files, std::ostream& Out, std::ostream& Err);
 
-// Rewrites each file that is not canonical with the safe save and names it; with CheckOnly, only names
-// the files that would change.
-int FormatLevels(const std::vector<std::string>& Files, bool CheckOnly, std::ostream& Out, std::ostream& Err);
+// Rewrites each file that is not canonical with the safe save under its folder's lock, and names it; with
+// CheckOnly, only names the files that would change. Files that do not look like levels are refused
+// unless Force is given.
+int FormatLevels(const std::vector<std::string>& Files, const TFormatOptions& Options, std::ostream& Out,
+                 std::ostream& Err);
