@@ -4,6 +4,7 @@
 #include "editorharness.h"
 #include "journal.h"
 #include "recoveryedits.h"
+#include "trailercommand.h"
 
 #include <QProcess>
 
@@ -25,12 +26,38 @@ QStringList JournalNames()
     return Names;
 }
 
-QString StepText(const QString& Name, const TCellDiff& Diff)
+QString StepText(const QUndoCommand& Step)
 {
-    QString Text = Name + ":";
-    for (const TCellChange& C : Diff.Changes())
-        Text += QString(" %1,%2 %3>%4").arg(C.Col).arg(C.Row).arg(CellText(C.Before), CellText(C.After));
+    QString Text = Step.text() + ":";
+    if (const auto* Edit = dynamic_cast<const TCellEditCommand*>(&Step)) {
+        for (const TCellChange& C : Edit->Diff().Changes())
+            Text += QString(" %1,%2 %3>%4").arg(C.Col).arg(C.Row).arg(CellText(C.Before), CellText(C.After));
+    } else if (const auto* Trailer = dynamic_cast<const TTrailerCommand*>(&Step)) {
+        Text += QString(" \"%1\">\"%2\"")
+                    .arg(QString::fromStdString(Trailer->Before()), QString::fromStdString(Trailer->After()));
+    } else {
+        Text += " a step of no known kind";
+    }
     return Text + "\n";
+}
+
+struct TTextAnswerGuard {
+    ~TTextAnswerGuard() { SetTextHook({}); }
+};
+
+// As Run, and "type TEXT KEY" presses KEY and answers the text question it asks with TEXT.
+void RunTyping(TEditor& E, const QString& Script)
+{
+    for (const QString& Step : Script.split(';', Qt::SkipEmptyParts)) {
+        const QStringList W = Step.simplified().split(' ');
+        if (W.value(0) != "type") {
+            Run(E, Step);
+            continue;
+        }
+        const TTextAnswerGuard Guard;
+        SetTextHook([Text = W.value(1)](const TTextRequest&) { return std::optional<QString>(Text); });
+        E.Key(W.value(2));
+    }
 }
 
 // The window as the user sees it and the history as Undo goes through it: label, list selection, changed
@@ -40,10 +67,8 @@ QString Describe(TEditor& E)
     QString Text = E.Label->text() + " | " + E.Selected() + " | Changed=" + QString::number(E.Form.Level().Changed) +
         "\n" + E.Field();
     const QUndoStack& History = E.Form.History();
-    for (int Step = 0; Step < History.count(); ++Step) {
-        const auto& Edit = dynamic_cast<const TCellEditCommand&>(*History.command(Step));
-        Text += (Step < History.index() ? "done " : "undone ") + StepText(Edit.text(), Edit.Diff());
-    }
+    for (int Step = 0; Step < History.count(); ++Step)
+        Text += (Step < History.index() ? "done " : "undone ") + StepText(*History.command(Step));
     return Text;
 }
 
@@ -67,7 +92,7 @@ void LeaveJournal(const TGameDir& Dir, const QString& Open, const QStringList& S
         E.Key("3");
         Snapshots = QStringList{Describe(E)};
         for (const QString& Step : Steps) {
-            Run(E, Step);
+            RunTyping(E, Step);
             Snapshots << Describe(E);
         }
         QVERIFY(E.Form.Recovery().FlushNow());
@@ -121,6 +146,15 @@ private slots:
         const QStringList UndoInADrag = {"key 2; press 0 9; move 1 9; key Ctrl+Z; move 2 9; release 2 9"};
         const QStringList Shapes = {"key 9; click btnRectangle; press 1 1; move 4 3; release 4 3; click btnFill;"
                                     "key 6; press 10 5; release 10 5; key Right; key Down; wheel -120"};
+        // Cut, paste, flip, shift, move and delete, the last undone.
+        const QStringList Blocks = {"key S; press 0 0; release 2 0; key Ctrl+X",
+                                    "key Escape; move 4 4; key Ctrl+V; key Return",
+                                    "key Escape; key X",
+                                    "key Alt+Down",
+                                    "press 13 5; release 15 5; press 14 5; release 15 7",
+                                    "key Del",
+                                    "key Ctrl+Z"};
+        const QStringList Text = {"type Hello Ctrl+T", FourSteps[0], "type Again Ctrl+T", "key Ctrl+Z"};
         const TModalResult Yes = TModalResult::Yes;
         QTest::newRow("yes to a level") << "alpha.txt" << FourSteps << Yes << AlphaQuestion << true << true;
         QTest::newRow("yes to a new level") << "" << FourSteps << Yes << NewLevel << true << true;
@@ -131,6 +165,9 @@ private slots:
             << "alpha.txt" << SavedBetween << Yes << AlphaQuestion << true << true;
         QTest::newRow("yes to an undo in a drag") << "alpha.txt" << UndoInADrag << Yes << AlphaQuestion << true << true;
         QTest::newRow("yes to shapes, keys and wheel") << "alpha.txt" << Shapes << Yes << AlphaQuestion << true << true;
+        QTest::newRow("yes to block commands") << "alpha.txt" << Blocks << Yes << AlphaQuestion << true << true;
+        QTest::newRow("yes to the level's text")
+            << "gamma.txt" << Text << Yes << QString(AlphaQuestion).replace("alpha", "gamma") << true << true;
         QTest::newRow("no") << "alpha.txt" << FourSteps << TModalResult::No << AlphaQuestion << false << false;
         QTest::newRow("cancel or escape")
             << "alpha.txt" << FourSteps << TModalResult::Cancel << AlphaQuestion << false << true;
@@ -151,6 +188,7 @@ private slots:
         if (QTest::currentTestFailed())
             return;
         const QString LeftName = QFileInfo(Left).fileName();
+
         {
             TMessageCapture Capture;
             Capture.Answers = {Answer};
@@ -165,6 +203,8 @@ private slots:
                 for (int Step = E.Form.History().index(); Step > 0; --Step)
                     E.Key("Ctrl+Z");
                 QCOMPARE(Describe(E).section('\n', 1, 10), Snapshots.first().section('\n', 1, 10));
+                // The file may hold any state of the history by now, or none: the work stays until saved.
+                QCOMPARE(E.Form.Level().Changed, 1);
             } else {
                 QCOMPARE(JournalNames(), AskedAgain ? QStringList{LeftName} : QStringList{});
             }
@@ -282,15 +322,18 @@ private slots:
         QTest::addColumn<QString>("Action");
         QTest::addColumn<QList<TModalResult>>("Answers");
         QTest::addColumn<bool>("Kept");
-        QTest::newRow("save") << "save" << QList<TModalResult>{} << false;
-        QTest::newRow("prompt's yes on open") << "open" << QList{TModalResult::Yes} << false;
-        QTest::newRow("prompt's no on open") << "open" << QList{TModalResult::No} << false;
-        QTest::newRow("prompt's no on new") << "new" << QList{TModalResult::No} << false;
-        QTest::newRow("clean close") << "close" << QList{TModalResult::No} << false;
-        QTest::newRow("prompt cancelled") << "open" << QList{TModalResult::Cancel} << true;
-        QTest::newRow("close cancelled") << "close" << QList{TModalResult::Cancel} << true;
-        QTest::newRow("failed save") << "failed save" << QList<TModalResult>{} << true;
-        QTest::newRow("undone to the file as opened") << "undo" << QList<TModalResult>{} << true;
+        QTest::addColumn<bool>("Another"); // a journal of its own for the work after
+        const QList<TModalResult> None;
+        QTest::newRow("save") << "save" << None << false << false;
+        QTest::newRow("prompt's yes on open") << "open" << QList{TModalResult::Yes} << false << false;
+        QTest::newRow("prompt's no on open") << "open" << QList{TModalResult::No} << false << false;
+        QTest::newRow("prompt's no on new") << "new" << QList{TModalResult::No} << false << false;
+        QTest::newRow("clean close") << "close" << QList{TModalResult::No} << false << false;
+        QTest::newRow("prompt cancelled") << "open" << QList{TModalResult::Cancel} << true << false;
+        QTest::newRow("close cancelled") << "close" << QList{TModalResult::Cancel} << true << false;
+        QTest::newRow("failed save") << "failed save" << None << true << false;
+        QTest::newRow("undone to the file as opened") << "undo" << None << false << false;
+        QTest::newRow("then redone") << "undo; redo" << None << false << true;
     }
 
     void journalEndsOnlyWithTheChanges()
@@ -298,10 +341,12 @@ private slots:
         QFETCH(QString, Action);
         QFETCH(QList<TModalResult>, Answers);
         QFETCH(bool, Kept);
+        QFETCH(bool, Another);
         TGameDir Dir;
         TMessageCapture Capture;
         TEditor E(Dir, "alpha.txt");
         Run(E, "key 5; press 1 1; release 1 1");
+        const QString Field = E.Field();
         QVERIFY(E.Form.Recovery().FlushNow());
         const QString Path = E.Form.Recovery().JournalPath();
         Capture.Answers = {Answers.begin(), Answers.end()};
@@ -320,10 +365,23 @@ private slots:
             E.Form.close();
         } else {
             E.Key("Ctrl+Z");
+            if (Action.endsWith("redo"))
+                E.Key("Ctrl+Shift+Z");
         }
         E.Form.Recovery().FlushNow();
+        const QString Now = E.Form.Recovery().JournalPath();
         QCOMPARE(QFileInfo::exists(Path), Kept);
-        QCOMPARE(JournalNames(), Kept ? QStringList{QFileInfo(Path).fileName()} : QStringList{});
+        QCOMPARE(JournalNames(), Kept || Another ? QStringList{QFileInfo(Now).fileName()} : QStringList{});
+        QCOMPARE(Now.isEmpty() || Now == Path, !Another);
+        if (Another) {
+            // The whole history again, the step redone.
+            const TJournalReplay Replay = ReplayJournal(ReadJournalFile(Now.toStdString()));
+            TLevelData Journalled = E.Form.Level();
+            Journalled.Cells = Replay.Cells;
+            QCOMPARE(QString::fromStdString(FormatLevel(Journalled)), Field);
+            QCOMPARE(Replay.Current, 1u);
+            QCOMPARE(Replay.Steps.size(), 1u);
+        }
     }
 
     // A burst's later steps wait for the second to be over, unless the game is about to start.

@@ -47,7 +47,7 @@ public:
     void New();
     // The level and history an editor had when it ended without a word: Level as it stood, Identity its
     // file as that editor knew it, and the history's steps, the ones below Current done. Undo steps back
-    // to the level as it was opened.
+    // to the level as it was opened, the level changed all the way until it is saved.
     void Recover(const TLevelData& Level, const TFileIdentity& Identity, const std::vector<TJournalStep>& Steps,
                  std::size_t Current);
 

@@ -1,8 +1,8 @@
 #include "recoveryjournal.h"
 
 #include "application.h"
-#include "cellcommands.h"
 #include "dialogs.h"
+#include "journalsteps.h"
 #include "leveldocument.h"
 
 #include <QDateTime>
@@ -11,21 +11,12 @@
 #include <QUndoStack>
 
 #include <algorithm>
-#include <stdexcept>
 #include <utility>
 
 namespace {
 
 // Room for a second's worth of steps, so that encoding one rarely has to grow it.
 constexpr std::size_t UnsentRoom = 64 * 1024;
-
-const TCellEditCommand& EditOf(const QUndoCommand* Command)
-{
-    const auto* Edit = dynamic_cast<const TCellEditCommand*>(Command);
-    if (!Edit)
-        throw std::logic_error("the history holds a step the recovery journal cannot keep");
-    return *Edit;
-}
 
 } // namespace
 
@@ -122,7 +113,7 @@ void TRecoveryJournal::Start()
     TJournalHeader Header{Level.FileName, FDocument.FileIdentity(), Level.Cells, Level.TrailerText,
                           QDateTime::currentMSecsSinceEpoch()};
     for (std::size_t Step = FDone; Step-- > 0;)
-        EditOf(FSteps[Step]).Diff().ApplyBefore(Header.Cells);
+        TakeBackStep(*FSteps[Step], Header.Cells, Header.TrailerText);
     FFlusher = std::make_unique<TJournalFlusher>(FFolder.NextJournalPath(), Header, [this] {
         QMetaObject::invokeMethod(this, &TRecoveryJournal::TakeFailure, Qt::QueuedConnection);
     });
@@ -135,8 +126,7 @@ void TRecoveryJournal::Start()
 
 void TRecoveryJournal::SendRecorded(const QUndoCommand* Command)
 {
-    const TCellEditCommand& Edit = EditOf(Command);
-    EncodeJournalRecorded(FUnsent, Edit.text().toStdString(), Edit.Diff());
+    EncodeRecordedStep(FUnsent, *Command);
     FlushWithin();
 }
 
