@@ -155,6 +155,8 @@ private slots:
                                     "key Del",
                                     "key Ctrl+Z"};
         const QStringList Text = {"type Hello Ctrl+T", FourSteps[0], "type Again Ctrl+T", "key Ctrl+Z"};
+        const QStringList Renamed = {FourSteps[0], "type delta.txt F2", FourSteps[1], "key Ctrl+Z"};
+        const QString DeltaQuestion = "Unsaved changes to delta.txt from 2031-02-03 04:05 were found. Recover them?";
         const TModalResult Yes = TModalResult::Yes;
         QTest::newRow("yes to a level") << "alpha.txt" << FourSteps << Yes << AlphaQuestion << true << true;
         QTest::newRow("yes to a new level") << "" << FourSteps << Yes << NewLevel << true << true;
@@ -168,6 +170,8 @@ private slots:
         QTest::newRow("yes to block commands") << "alpha.txt" << Blocks << Yes << AlphaQuestion << true << true;
         QTest::newRow("yes to the level's text")
             << "gamma.txt" << Text << Yes << QString(AlphaQuestion).replace("alpha", "gamma") << true << true;
+        QTest::newRow("yes to a level renamed with its edits")
+            << "alpha.txt" << Renamed << Yes << DeltaQuestion << true << true;
         QTest::newRow("no") << "alpha.txt" << FourSteps << TModalResult::No << AlphaQuestion << false << false;
         QTest::newRow("cancel or escape")
             << "alpha.txt" << FourSteps << TModalResult::Cancel << AlphaQuestion << false << true;

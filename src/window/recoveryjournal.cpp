@@ -33,6 +33,7 @@ TRecoveryJournal::TRecoveryJournal(TLevelDocument& Document, const QString& Fold
         if (!Changed)
             End();
     });
+    connect(&FDocument, &TLevelDocument::FileNameChanged, this, &TRecoveryJournal::FileRenamed);
 }
 
 // A last flush that fails has no one left to tell: the window is gone. The steps synced before stay.
@@ -110,6 +111,7 @@ void TRecoveryJournal::Start()
     for (int Step = 0; Step < History.count(); ++Step)
         FSteps.push_back(History.command(Step));
     FDone = static_cast<std::size_t>(History.index());
+    FLevelPath = Level.FileName;
     TJournalHeader Header{Level.FileName, FDocument.FileIdentity(), Level.Cells, Level.TrailerText,
                           QDateTime::currentMSecsSinceEpoch()};
     for (std::size_t Step = FDone; Step-- > 0;)
@@ -202,16 +204,42 @@ void TRecoveryJournal::End()
     FUnsent = std::string();
     FUnsent.reserve(UnsentRoom);
     const std::unique_ptr<TJournalFlusher> Flusher = std::move(FFlusher);
-    if (!Flusher)
+    if (Flusher)
+        Remove(*Flusher);
+}
+
+// The open level's file was renamed or moved with its unsaved edits: a journal naming the old file would
+// bring the work back onto a name that is no longer the level's, or another level's. The work goes to a
+// journal of its own naming the new file, and the old one goes once the new one is on disk.
+void TRecoveryJournal::FileRenamed(const std::string& Path)
+{
+    if (!FFlusher || Path == FLevelPath)
         return;
-    // Left behind, the journal would only offer again what the user has dealt with: worth telling.
+    // Until then the old journal has every step, and keeps them if the new one fails.
+    const std::unique_ptr<TJournalFlusher> Old = std::move(FFlusher);
+    FFlushTimer.stop();
+    Old->FlushSoon(FUnsent);
     try {
-        Flusher->Remove();
+        Start();
+    } catch (const std::exception&) {
+        Report(std::current_exception());
+        End();
+        return;
+    }
+    if (FlushNow())
+        Remove(*Old);
+}
+
+// Left behind, a journal would only offer again what the user has dealt with: worth telling.
+void TRecoveryJournal::Remove(TJournalFlusher& Flusher)
+{
+    try {
+        Flusher.Remove();
     } catch (const std::exception& E) {
         ShowErrorBox(ApplicationTitle(),
                      ErrorBoxText(QStringLiteral("The recovery journal \"%1\" cannot be deleted: %2")
                                       .arg(QDir::toNativeSeparators(
-                                               QFile::decodeName(QByteArray::fromStdString(Flusher->Path()))),
+                                               QFile::decodeName(QByteArray::fromStdString(Flusher.Path()))),
                                            QString::fromStdString(E.what()))
                                       .toStdString()));
     }

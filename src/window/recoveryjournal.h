@@ -54,6 +54,8 @@ private:
     void HistoryChanged();
     void Follow();
     void Start();
+    void FileRenamed(const std::string& Path);
+    void Remove(TJournalFlusher& Flusher);
     void SendRecorded(const QUndoCommand* Command);
     void SendUndone();
     void SendRedone();
@@ -65,6 +67,8 @@ private:
     TLevelDocument& FDocument;
     TRecoveryFolder FFolder;
     std::unique_ptr<TJournalFlusher> FFlusher;
+    // The level file the journal names, the one a recovery opens.
+    std::string FLevelPath;
     // The history as the journal holds it: its steps (the commands themselves, compared by address) and
     // how many of them are done.
     std::vector<const QUndoCommand*> FSteps;
