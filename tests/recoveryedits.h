@@ -5,20 +5,34 @@
 // the level and its history were after any number of them.
 
 #include "cellcommands.h"
+#include "dialogs.h"
 #include "drawgrid.h"
 #include "levelfile.h"
 #include "main.h"
 #include "palettebar.h"
+#include "trailercommand.h"
 
 #include <QAction>
 #include <QTest>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace RecoveryEdits {
 
-// Edit number Op: a cell painted with a brick of its own, an undo, a redo, or a drag over three cells.
+struct TTextAnswer {
+    explicit TTextAnswer(const QString& Text)
+    {
+        SetTextHook([Text](const TTextRequest&) { return std::optional<QString>(Text); });
+    }
+    ~TTextAnswer() { SetTextHook({}); }
+    TTextAnswer(const TTextAnswer&) = delete;
+    TTextAnswer& operator=(const TTextAnswer&) = delete;
+};
+
+// Edit number Op: a cell painted with a brick of its own, an undo, a redo, a drag over three cells, a
+// flip or a shift of the whole level, or a new text for the level.
 inline void Make(TMainForm& Form, int Op)
 {
     auto* Grid = Form.findChild<TDrawGrid*>("dgrdField");
@@ -33,6 +47,16 @@ inline void Make(TMainForm& Form, int Op)
     case 8:
         Form.findChild<QAction*>("menRedo")->trigger();
         break;
+    case 5: {
+        const char* const Blocks[] = {"menFlipHorizontally", "menShiftDown", "menFlipVertically", "menShiftLeft"};
+        Form.findChild<QAction*>(Blocks[(Op / 10) % 4])->trigger();
+        break;
+    }
+    case 7: {
+        const TTextAnswer Answer(QStringLiteral("Text %1").arg(Op));
+        Form.findChild<QAction*>("menLevelText")->trigger();
+        break;
+    }
     case 9:
         QTest::mousePress(Grid, Qt::LeftButton, {}, At(Col));
         QTest::mouseMove(Grid, At(Col + 1));
@@ -45,16 +69,23 @@ inline void Make(TMainForm& Form, int Op)
     }
 }
 
-// FNV-1a over the field as its file holds it, where the history stands, and each step's name and cells.
+// FNV-1a over the level as its file holds it, where the history stands, and each step's name and cells
+// or texts.
 inline std::uint64_t Digest(const TMainForm& Form)
 {
     std::string Text = FormatLevel(Form.Level()) + std::to_string(Form.History().index()) + "\n";
     for (int Step = 0; Step < Form.History().count(); ++Step) {
-        const auto* Edit = dynamic_cast<const TCellEditCommand*>(Form.History().command(Step));
-        Text += Edit ? Edit->text().toStdString() : std::string("?");
-        for (const TCellChange& C : Edit ? Edit->Diff().Changes() : std::vector<TCellChange>{})
-            for (int Byte : {C.Col, C.Row, C.Before.Brick, C.Before.PowerUp, C.After.Brick, C.After.PowerUp})
-                Text += static_cast<char>(Byte);
+        const QUndoCommand* Command = Form.History().command(Step);
+        Text += Command->text().toStdString();
+        if (const auto* Edit = dynamic_cast<const TCellEditCommand*>(Command)) {
+            for (const TCellChange& C : Edit->Diff().Changes())
+                for (int Byte : {C.Col, C.Row, C.Before.Brick, C.Before.PowerUp, C.After.Brick, C.After.PowerUp})
+                    Text += static_cast<char>(Byte);
+        } else if (const auto* Trailer = dynamic_cast<const TTrailerCommand*>(Command)) {
+            Text += "\n" + Trailer->Before() + "\n" + Trailer->After();
+        } else {
+            Text += "?";
+        }
         Text += "\n";
     }
     std::uint64_t Hash = 14695981039346656037ull;

@@ -4,7 +4,6 @@
 #include "editorharness.h"
 #include "journal.h"
 #include "recoveryedits.h"
-#include "trailercommand.h"
 
 #include <QProcess>
 
@@ -41,10 +40,6 @@ QString StepText(const QUndoCommand& Step)
     return Text + "\n";
 }
 
-struct TTextAnswerGuard {
-    ~TTextAnswerGuard() { SetTextHook({}); }
-};
-
 // As Run, and "type TEXT KEY" presses KEY and answers the text question it asks with TEXT.
 void RunTyping(TEditor& E, const QString& Script)
 {
@@ -54,8 +49,7 @@ void RunTyping(TEditor& E, const QString& Script)
             Run(E, Step);
             continue;
         }
-        const TTextAnswerGuard Guard;
-        SetTextHook([Text = W.value(1)](const TTextRequest&) { return std::optional<QString>(Text); });
+        const RecoveryEdits::TTextAnswer Answer(W.value(1));
         E.Key(W.value(2));
     }
 }
