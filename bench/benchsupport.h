@@ -41,8 +41,10 @@ inline double BestMilliseconds(int Rounds, const std::function<void()>& Call)
 #include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QObject>
 #include <QString>
+#include <QTemporaryDir>
 #include <QTest>
 
 class TPaintSpy : public QObject {
@@ -71,12 +73,15 @@ inline void QuietMessages(QtMsgType Type, const QMessageLogContext&, const QStri
         std::fprintf(stderr, "%s\n", qPrintable(Message));
 }
 
-// Before the application is made: the offscreen platform, quietly, in the build's game directory.
+// Before the application is made: the offscreen platform, quietly, in the build's game directory, and the
+// per-user data (the editor's recovery journals) in a folder that goes when the program ends.
 inline void StartOffscreenInGameDir()
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(QuietMessages);
     QDir::setCurrent(QStringLiteral(ZOLVANE_GAME_DIR));
+    static const QTemporaryDir DataHome;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(DataHome.path()));
 }
 
 // Shows the form and waits for its grid's first paint; the grid keeps the focus and the spy.

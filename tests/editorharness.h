@@ -2,6 +2,7 @@
 
 // The editor window in a game directory of its own, as the window tests drive it.
 
+#include "datahome.h"
 #include "drawgrid.h"
 #include "levelfile.h"
 #include "levelfiletools.h"
@@ -51,7 +52,7 @@ private:
 };
 
 // A game directory of its own for each test, made the current directory as the editor expects:
-// the built pictures, and three small levels.
+// the built pictures, and three small levels; and a data folder of its own for the recovery journals.
 class TGameDir {
 public:
     explicit TGameDir(const std::vector<std::string>& Without = {}) : FCurrent(Path())
@@ -74,6 +75,7 @@ public:
 private:
     QTemporaryDir FDir;
     TCurrentDir FCurrent;
+    TDataHome FHome;
 };
 
 // The window, shown and focused, with its controls at hand; given a level, opened by a click on its entry,

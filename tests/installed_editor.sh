@@ -89,7 +89,8 @@ moved="$tmp/moved prefix"
 mv "$prefix" "$moved"
 mkdir "$tmp/links" "$tmp/elsewhere"
 ln -s "$moved/bin/zolvane-editor" "$tmp/links/zolvane-editor"
-xvfb-run -a -s "-screen 0 1280x800x24" \
+# The editor keeps its recovery journals under the user's data folder: a folder of the test's own.
+XDG_DATA_HOME="$tmp/data" xvfb-run -a -s "-screen 0 1280x800x24" \
   "$smoke" "$moved/lib/zolvane" "$tmp/links/zolvane-editor" "$screenshot" "$tmp/elsewhere" ||
   fail "the editor's window did not come up from the installed launcher"
 

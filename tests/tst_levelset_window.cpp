@@ -107,12 +107,15 @@ public:
         return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation).toStdString();
     }
     fs::path Files() const { return Data() / "Trash/files"; }
-    // An empty trash, or one that cannot take a file: "files is a file" or "no data folder".
+    // An empty trash, or one that cannot take a file: "files is a file" or "no data folder". The rest of
+    // the data folder, an editor's recovery journals, stays unless the folder goes.
     void Reset(const QString& Broken = {})
     {
-        fs::remove_all(Data());
-        if (Broken == "no data folder")
+        if (Broken == "no data folder") {
+            fs::remove_all(Data());
             return;
+        }
+        fs::remove_all(Data() / "Trash");
         fs::create_directories(Data());
         if (Broken == "files is a file") {
             fs::create_directories(Data() / "Trash");
@@ -397,9 +400,11 @@ private slots:
         QFETCH(QString, Error);
         TGameDir Dir;
         AddNumbered(Dir, OneToThree);
-        FTrash->Reset(Trash);
         TMessageCapture Capture;
         TEditor E(Dir, "level2.txt");
+        // The editor makes its recovery folder in the data folder as it starts: the data folder can only
+        // be missing when it went while the editor ran.
+        FTrash->Reset(Trash);
         if (Edit) {
             E.Click(E.BrickButton(9));
             E.ClickCell(5, 5);

@@ -547,7 +547,8 @@ private slots:
         const QString Errors = QString::fromLocal8Bit(Child.readAllStandardError());
         QCOMPARE(Child.exitStatus(), QProcess::NormalExit);
         QCOMPARE(QString::fromUtf8(Child.readAllStandardOutput()),
-                 QStringLiteral("I/O error 27.\nI/O error 27.\nChanged=1\n"));
+                 QStringLiteral("I/O error 27.\nThe recovery journal cannot be written, so unsaved changes are not safe "
+                                "from a crash: I/O error 27.\nI/O error 27.\nChanged=1\n"));
         QVERIFY2(Child.exitCode() == 0, qPrintable(Errors));
         QCOMPARE(ReadBytes(Dir.Levels() / "alpha.txt"), Before);
         QCOMPARE(Listing(Dir.Levels()), (QStringList{FolderLockFileName, "alpha.txt", "beta.txt", "gamma.txt"}));

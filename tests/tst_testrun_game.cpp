@@ -61,6 +61,7 @@ private slots:
         qputenv("ZOLVANE_GAME_AUTOQUIT_MS", "2000");
         qputenv("ZOLVANE_GAME_NO_DIALOGS", "1");
         TMessageCapture Capture;
+        TDataHome Home;
         {
             const TStandardOutputTo Output(Said);
             QVERIFY(Output.Redirected());

@@ -342,14 +342,14 @@ TJournalWriter::TJournalWriter(std::string Path, const TJournalHeader& Header) :
     PutHeader(FPending, Header);
 }
 
-void TJournalWriter::AppendRecorded(const TJournalStep& Step)
+void EncodeJournalRecorded(std::string& Out, std::string_view Name, const TCellDiff& Diff,
+                           const std::optional<TTrailerChange>& Trailer)
 {
-    CheckNotRemoved();
-    const std::vector<TCellChange>& Changes = Step.Diff.Changes();
-    PutRecord(FPending, [&](std::string& P) {
+    const std::vector<TCellChange>& Changes = Diff.Changes();
+    PutRecord(Out, [&](std::string& P) {
         P.push_back(RecordedKind);
-        PutText(P, Step.Name);
-        P.push_back(static_cast<char>(Step.Trailer ? TrailerFollows : 0));
+        PutText(P, Name);
+        P.push_back(static_cast<char>(Trailer ? TrailerFollows : 0));
         PutNumber(P, Changes.size(), 4);
         std::size_t At = P.size();
         P.resize(At + Changes.size() * ChangeSize);
@@ -357,24 +357,40 @@ void TJournalWriter::AppendRecorded(const TJournalStep& Step)
             for (std::uint8_t Byte : {C.Col, C.Row, C.Before.Brick, C.Before.PowerUp, C.After.Brick, C.After.PowerUp})
                 P[At++] = static_cast<char>(Byte);
     });
-    if (Step.Trailer)
-        PutRecord(FPending, [&](std::string& P) {
+    if (Trailer)
+        PutRecord(Out, [&](std::string& P) {
             P.push_back(TrailerKind);
-            PutText(P, Step.Trailer->Before);
-            PutText(P, Step.Trailer->After);
+            PutText(P, Trailer->Before);
+            PutText(P, Trailer->After);
         });
+}
+
+void EncodeJournalUndone(std::string& Out)
+{
+    PutRecord(Out, [](std::string& P) { P.push_back(UndoneKind); });
+}
+
+void EncodeJournalRedone(std::string& Out)
+{
+    PutRecord(Out, [](std::string& P) { P.push_back(RedoneKind); });
+}
+
+void TJournalWriter::AppendRecorded(const TJournalStep& Step)
+{
+    CheckNotRemoved();
+    EncodeJournalRecorded(FPending, Step.Name, Step.Diff, Step.Trailer);
 }
 
 void TJournalWriter::AppendUndone()
 {
     CheckNotRemoved();
-    PutRecord(FPending, [](std::string& P) { P.push_back(UndoneKind); });
+    EncodeJournalUndone(FPending);
 }
 
 void TJournalWriter::AppendRedone()
 {
     CheckNotRemoved();
-    PutRecord(FPending, [](std::string& P) { P.push_back(RedoneKind); });
+    EncodeJournalRedone(FPending);
 }
 
 void TJournalWriter::AppendHistory(const std::vector<TJournalStep>& Steps, std::size_t Current)
@@ -383,6 +399,12 @@ void TJournalWriter::AppendHistory(const std::vector<TJournalStep>& Steps, std::
         AppendRecorded(Step);
     for (std::size_t Undone = Current; Undone < Steps.size(); ++Undone)
         AppendUndone();
+}
+
+void TJournalWriter::AppendEncoded(std::string_view Records)
+{
+    CheckNotRemoved();
+    FPending.append(Records);
 }
 
 void TJournalWriter::CheckNotRemoved() const

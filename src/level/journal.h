@@ -97,6 +97,13 @@ struct TJournalReplay {
 // Contents as ReadJournal gives them; throws std::invalid_argument for an undo or redo with no step to take.
 TJournalReplay ReplayJournal(const TJournalContents& Contents);
 
+// A record's bytes as the writer appends them, added to Out: the steps can be encoded where they happen,
+// cheaply and without a lock, and handed as bytes to a writer kept on another thread (AppendEncoded).
+void EncodeJournalRecorded(std::string& Out, std::string_view Name, const TCellDiff& Diff,
+                           const std::optional<TTrailerChange>& Trailer = std::nullopt);
+void EncodeJournalUndone(std::string& Out);
+void EncodeJournalRedone(std::string& Out);
+
 // Keeps the journal of one session. Appending only encodes into memory, so that painting stays as fast as
 // without a journal; Flush writes what was appended and waits until it is on disk, at the caller's pace.
 class TJournalWriter {
@@ -114,6 +121,8 @@ public:
     void AppendRedone();
     // A history already in place: each step recorded, then undone down to Current.
     void AppendHistory(const std::vector<TJournalStep>& Steps, std::size_t Current);
+    // Whole records, as the EncodeJournal functions give them.
+    void AppendEncoded(std::string_view Records);
 
     bool HasPending() const { return !FPending.empty(); }
 

@@ -4,6 +4,7 @@
 #include "dialogs.h"
 #include "exceptions.h"
 #include "inouterror.h"
+#include "journalsteps.h"
 #include "levelfile.h"
 #include "levelfolder.h"
 #include "levelwriters.h"
@@ -77,6 +78,28 @@ void TLevelDocument::New()
     TLevelData Empty;
     ClearLevel(Empty);
     ReplaceLevel(Empty, TFileIdentity{});
+}
+
+// The history is built again from its bottom, one push for each step, so that whoever follows the
+// history sees it grow as it did. No state of it is the file's: the file may hold any of them, or
+// another level by now, and the recovered work must not end unasked by an Undo and a close. Only a Save
+// makes a state of it clean again.
+void TLevelDocument::Recover(const TLevelData& Level, const TFileIdentity& Identity,
+                             const std::vector<TJournalStep>& Steps, std::size_t Current)
+{
+    TLevelData Bottom = Level;
+    for (std::size_t Step = Current; Step-- > 0;)
+        TakeBackStep(Steps[Step], Bottom.Cells, Bottom.TrailerText);
+    Bottom.Changed = 1;
+    FOpenedFileNotes.clear();
+    ReplaceLevel(Bottom, Identity);
+    FHistory.resetClean();
+    for (const TJournalStep& Step : Steps) {
+        Step.Diff.ApplyAfter(FLevel.Cells);
+        FHistory.push(CommandOfStep(Step, *this));
+    }
+    FHistory.setIndex(static_cast<int>(Current));
+    emit LevelReplaced();
 }
 
 void TLevelDocument::ReplaceLevel(const TLevelData& Level, const TFileIdentity& Identity)

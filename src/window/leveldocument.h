@@ -7,6 +7,7 @@
 #include "celldiff.h"
 #include "cellselection.h"
 #include "filenotes.h"
+#include "journal.h"
 #include "leveldata.h"
 #include "safefile.h"
 #include "shapes.h"
@@ -44,6 +45,11 @@ public:
     std::string OpenedFileNotes(const std::string& DisplayName) const;
     // An empty new level without a file name.
     void New();
+    // The level and history an editor had when it ended without a word: Level as it stood, Identity its
+    // file as that editor knew it, and the history's steps, the ones below Current done. Undo steps back
+    // to the level as it was opened, the level changed all the way until it is saved.
+    void Recover(const TLevelData& Level, const TFileIdentity& Identity, const std::vector<TJournalStep>& Steps,
+                 std::size_t Current);
 
     // Where a new level goes: the game's directory (ending with a separator), and the names already taken
     // besides the files of its level folder (the level list, which may come from another folder).

@@ -78,6 +78,7 @@ TMainForm::TMainForm(const QString& GameDir, QWidget* Parent) : QMainWindow(Pare
 
     ConnectControls();
     ConnectDocument();
+    FRecovery = std::make_unique<TRecoveryJournal>(FDocument);
     FormCreate();
     CreateShortcuts();
     FLevelSet->RecoverAtStart({LevelFolder, FGameDir + LevelFolder});
@@ -130,6 +131,7 @@ void TMainForm::showEvent(QShowEvent* Event)
     const QSize Frame = frameGeometry().size() - geometry().size();
     resize(WindowSize - Frame);
     move(WindowPosition);
+    QMetaObject::invokeMethod(this, Guarded(&TMainForm::OfferRecovery), Qt::QueuedConnection);
 }
 
 // The field
@@ -259,6 +261,7 @@ bool TMainForm::QuerySaveChanges()
         SaveCurrentLevel();
         return true;
     case TModalResult::No:
+        FRecovery->End();
         return true;
     default:
         throw EAbort();
@@ -334,6 +337,8 @@ void TMainForm::menTestLevelClick()
 #ifdef _WIN32
     Owner = reinterpret_cast<void*>(winId());
 #endif
+    // The game may take the editor, or the machine, down with it.
+    FRecovery->FlushNow();
     StartTestRun(FGameDir, FDocument.Level(), Owner);
     // The game starts all the same: an empty level is a fair test of the game's own start.
     for (const TLevelProblem& Problem : LevelProblems(FDocument.Level()))

@@ -11,6 +11,7 @@
 #include "levelcheck.h"
 #include "leveldocument.h"
 #include "levellist.h"
+#include "recoveryjournal.h"
 #include "pointedcell.h"
 #include "levelsetcommands.h"
 #include "statusline.h"
@@ -53,6 +54,7 @@ public:
     const QUndoStack& History() const { return FDocument.History(); }
     TLevelDocument& Document() { return FDocument; }
     TStatusLine& StatusLine() { return *FStatusLine; }
+    TRecoveryJournal& Recovery() { return *FRecovery; }
 
 protected:
     void closeEvent(QCloseEvent* Event) override;
@@ -105,6 +107,8 @@ private:
     void LoadLevelByName(const std::string& Name);
     bool QuerySaveChanges();
     void SaveCurrentLevel();
+    void OfferRecovery();
+    void RecoverLevel(TRecoveryOffer& Offer);
     void ShowLevelName();
     void PressShapeButton(QToolButton* Button);
     TFieldTool& CurrentShapeTool();
@@ -124,6 +128,8 @@ private:
     bool FPlaced = false;
 
     TLevelDocument FDocument;
+    // After the document, so that it goes first and never hears the history cleared as the document goes.
+    std::unique_ptr<TRecoveryJournal> FRecovery;
     std::unique_ptr<TBrickList> FBricks;
     std::unique_ptr<TPowerUpList> FPowerUps;
     // The catalogues' pictures as the field painter takes them.

@@ -15,6 +15,9 @@ public:
     void undo() override;
     void redo() override;
 
+    const std::string& Before() const { return FBefore; }
+    const std::string& After() const { return FAfter; }
+
 private:
     TLevelDocument& FDocument;
     std::string FBefore;

@@ -184,6 +184,21 @@ TEST_P(Sessions, ReadBackWholeAndReplayAsTheHistoryOfLevels)
     const TJournalReplay Replay = ReplayJournal(Contents);
     EXPECT_EQ(Replay, Session.Expected());
 
+    // Encoded apart and handed over as bytes, the records make the same file.
+    std::string Encoded;
+    for (const TJournalRecord& Record : Session.Records) {
+        if (Record.Event == TJournalEvent::Recorded)
+            EncodeJournalRecorded(Encoded, Record.Step.Name, Record.Step.Diff, Record.Step.Trailer);
+        else if (Record.Event == TJournalEvent::Undone)
+            EncodeJournalUndone(Encoded);
+        else
+            EncodeJournalRedone(Encoded);
+    }
+    TJournalWriter Handed(Folder.File("handed.journal"), Session.Header);
+    Handed.AppendEncoded(Encoded);
+    Handed.Flush();
+    EXPECT_EQ(ReadBytes(Handed.Path()), ReadBytes(Path));
+
     // Recovered, the history is journalled afresh in a new file, and replays the same.
     TJournalWriter Rewriter(Folder.File("again.journal"), Session.Header);
     Rewriter.AppendHistory(Replay.Steps, Replay.Current);
