@@ -91,7 +91,7 @@ void TLevelDocument::Recover(const TLevelData& Level, const TFileIdentity& Ident
     for (std::size_t Step = Current; Step-- > 0;)
         TakeBackStep(Steps[Step], Bottom.Cells, Bottom.TrailerText);
     Bottom.Changed = 1;
-    FOpenedFileNotes.clear();
+    FOpenedFileNotes = {};
     ReplaceLevel(Bottom, Identity);
     FHistory.resetClean();
     for (const TJournalStep& Step : Steps) {
