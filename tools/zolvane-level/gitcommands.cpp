@@ -74,18 +74,6 @@ const TGitCommand GitCommands[] = {
     {"git-setup", GitSetupHelp, {}, 0, "takes no files"},
 };
 
-bool ReadLevelOrSay(const std::string& File, TLevelData& Level, std::ostream& Err)
-{
-    std::string Error;
-    const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
-    if (!Bytes) {
-        Err << File << ": error: cannot read: " << Error << '\n';
-        return false;
-    }
-    ParseLevelText(*Bytes, Level);
-    return true;
-}
-
 // Where a cell stands in its file, as check counts: "LINE:COLUMN".
 std::string FilePlace(int Column, int Row)
 {
@@ -232,7 +220,7 @@ std::string LevelShowText(const TLevelData& Level)
 int ShowLevelFile(const std::string& File, std::ostream& Out, std::ostream& Err)
 {
     TLevelData Level;
-    if (!ReadLevelOrSay(File, Level, Err))
+    if (!ReadLevel(File, Level, Err))
         return ExitTrouble;
     Out << LevelShowText(Level);
     return ExitOk;
@@ -269,8 +257,8 @@ int DiffLevelFiles(const std::string& OldFile, const std::string& NewFile, const
 {
     TLevelData Old;
     TLevelData New;
-    const bool ReadOld = ReadLevelOrSay(OldFile, Old, Err);
-    if (!ReadLevelOrSay(NewFile, New, Err) || !ReadOld)
+    const bool ReadOld = ReadLevel(OldFile, Old, Err);
+    if (!ReadLevel(NewFile, New, Err) || !ReadOld)
         return ExitTrouble;
     const TLevelDiff Diff = DiffLevels(Old, New);
     for (const TCellChange& Change : Diff.Cells)
@@ -305,7 +293,7 @@ int MergeLevelFiles(const std::string& Base, const std::string& Ours, const std:
     }
     bool Read = true;
     for (int Side = 0; Side < 3; ++Side)
-        Read = ReadLevelOrSay(*Files[Side], Levels[Side], Err) && Read;
+        Read = ReadLevel(*Files[Side], Levels[Side], Err) && Read;
     if (!Read)
         return ExitTrouble;
     TLevelMerge Merge = MergeLevels(Levels[0], Levels[1], Levels[2]);

@@ -45,20 +45,6 @@ template <typename TNumber> std::optional<TNumber> WholeNumber(const std::string
     return Number;
 }
 
-bool ReadLevelOrSay(const std::string& File, TLevelData& Level, std::ostream& Err)
-{
-    std::string Error;
-    const std::optional<std::string> Bytes = ReadLevelBytes(File, Error);
-    if (!Bytes) {
-        Err << File << ": error: cannot read: " << Error << '\n';
-        return false;
-    }
-    ParseLevelText(*Bytes, Level);
-    Level.FileName = File;
-    Level.Loaded = 1;
-    return true;
-}
-
 // Tenths of a second at most, and no ".0" on a whole number: "600", "83.4".
 std::string SecondsText(double Seconds)
 {
@@ -108,7 +94,7 @@ int LintLevels(const std::vector<std::string>& Files, std::ostream& Out, std::os
     int Status = ExitOk;
     for (const std::string& File : Files) {
         TLevelData Level;
-        if (!ReadLevelOrSay(File, Level, Err)) {
+        if (!ReadLevel(File, Level, Err)) {
             Status = ExitTrouble;
             continue;
         }
@@ -141,7 +127,7 @@ std::string PlayLine(const TAutoplayResult& Result)
 int PlayLevelFile(const std::string& File, const TPlayOptions& Options, std::ostream& Out, std::ostream& Err)
 {
     TLevelData Level;
-    if (!ReadLevelOrSay(File, Level, Err))
+    if (!ReadLevel(File, Level, Err))
         return ExitTrouble;
     const TAutoplayResult Result = Autoplay(Level, Options.Seconds, Options.Seed);
     Out << PlayLine(Result) << '\n';
