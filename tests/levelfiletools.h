@@ -3,6 +3,7 @@
 // The Qt side of the level test helpers (leveltesttools.h): the same helpers in Qt's types, rows as byte
 // arrays to build files from, and whole records in QCOMPARE's failure messages.
 
+#include "folderlock.h"
 #include "leveltesttools.h"
 
 #include <QByteArray>
@@ -113,3 +114,15 @@ inline char* toString(const TLevelData& Level)
 {
     return qstrdup(LevelTestTools::Described(Level).c_str());
 }
+
+// Writers give up on a held folder lock after TimeoutMs rather than the usual wait, until this ends.
+class TFolderLockTimeout {
+public:
+    explicit TFolderLockTimeout(int TimeoutMs) : FWas(FolderLockTimeoutMs()) { SetFolderLockTimeoutMs(TimeoutMs); }
+    ~TFolderLockTimeout() { SetFolderLockTimeoutMs(FWas); }
+    TFolderLockTimeout(const TFolderLockTimeout&) = delete;
+    TFolderLockTimeout& operator=(const TFolderLockTimeout&) = delete;
+
+private:
+    int FWas;
+};

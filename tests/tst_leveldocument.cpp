@@ -348,9 +348,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(EAbort, FDocument->Save({FGameDir, {}}));
         QCOMPARE(Seen, QStringList{"locked"});
 
-        const int Timeout = FolderLockTimeoutMs();
-        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
-        SetFolderLockTimeoutMs(50);
+        const TFolderLockTimeout Briefly(50);
         const TFolderLock Other(Folder);
         QVERIFY_THROWS_EXCEPTION(EInOutError, FDocument->Save({FGameDir, {}}));
         QCOMPARE(Seen, QStringList{"locked"});

@@ -229,9 +229,7 @@ private slots:
         const QByteArray Mine = Level({{{0, "1."}}});
         for (const QString Side : {"base", "ours", "theirs"})
             QVERIFY(WriteBytes(Dir.filePath(Side + ".txt"), Side == "ours" ? Mine : Level({})));
-        const int Timeout = FolderLockTimeoutMs();
-        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
-        SetFolderLockTimeoutMs(50);
+        const TFolderLockTimeout Briefly(50);
         const TFolderLock Other(Dir.path().toStdString());
         const QString Said = Run({"merge", "@base.txt", "@ours.txt", "@theirs.txt"}, Dir.path());
         QVERIFY2(Said.startsWith("status 2 |  | ") && Said.contains("Another program is writing"), qPrintable(Said));

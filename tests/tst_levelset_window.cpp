@@ -674,9 +674,7 @@ private slots:
         Text.Answers = {QStringLiteral("renamed.txt")};
         TEditor E(Dir, "level2.txt");
         const TFolder Before = Snapshot(Dir.Levels());
-        const int Timeout = FolderLockTimeoutMs();
-        const auto Restore = qScopeGuard([Timeout] { SetFolderLockTimeoutMs(Timeout); });
-        SetFolderLockTimeoutMs(50);
+        const TFolderLockTimeout Briefly(50);
         const TFolderLock Other(Dir.Levels().string());
         E.Key(Key);
         QCOMPARE(Changes(Before, Snapshot(Dir.Levels())), QStringList{});
