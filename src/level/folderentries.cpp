@@ -4,13 +4,9 @@
 
 #include <utility>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#else
+#include "windowsapi.h"
+
+#ifndef _WIN32
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>

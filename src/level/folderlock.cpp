@@ -8,13 +8,9 @@
 #include <chrono>
 #include <thread>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#else
+#include "windowsapi.h"
+
+#ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>

@@ -6,13 +6,9 @@
 #include <algorithm>
 #include <utility>
 
-#ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#else
+#include "windowsapi.h"
+
+#ifndef _WIN32
 #include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
