@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 inline double Median(std::vector<double> Values)
@@ -32,6 +34,27 @@ inline double BestMilliseconds(int Rounds, const std::function<void()>& Call)
         Best = std::min(Best, Milliseconds(Call));
     return Best;
 }
+
+// A benchmark that cannot set itself up says why and ends.
+[[noreturn]] inline void Fail(const char* What)
+{
+    std::perror(What);
+    std::exit(1);
+}
+
+#ifndef _WIN32
+// The folder named on the command line, or a new one under TMPDIR.
+inline std::string BenchFolder(int argc, char** argv)
+{
+    if (argc > 1)
+        return argv[1];
+    const char* Tmp = std::getenv("TMPDIR");
+    std::string Template = std::string(Tmp && *Tmp ? Tmp : "/tmp") + "/zolvane-bench-XXXXXX";
+    if (!mkdtemp(Template.data()))
+        Fail("mkdtemp");
+    return Template;
+}
+#endif
 
 #ifdef QT_WIDGETS_LIB
 

@@ -16,12 +16,6 @@
 
 namespace {
 
-void Fail(const char* What)
-{
-    std::perror(What);
-    std::exit(1);
-}
-
 TJournalHeader TypicalHeader()
 {
     TJournalHeader Header;
@@ -120,16 +114,7 @@ void PrintRecovery(const std::string& Path)
 
 int main(int argc, char** argv)
 {
-    std::string Folder;
-    if (argc > 1) {
-        Folder = argv[1];
-    } else {
-        const char* Tmp = std::getenv("TMPDIR");
-        std::string Template = std::string(Tmp && *Tmp ? Tmp : "/tmp") + "/zolvane-bench-XXXXXX";
-        if (!mkdtemp(Template.data()))
-            Fail("mkdtemp");
-        Folder = Template;
-    }
+    const std::string Folder = BenchFolder(argc, argv);
     std::printf("level_journal: in %s\n", Folder.c_str());
     PrintAppends(20);
     PrintAppends(200);

@@ -34,8 +34,8 @@ double BatchMicroseconds(int Calls, const std::function<void()>& Call)
     return Milliseconds([&] {
                for (int I = 0; I < Calls; ++I)
                    Call();
-           })
-        * 1000 / Calls;
+           }) *
+        1000 / Calls;
 }
 
 // Microseconds per call of a routine and of its floor, in alternating rounds so that both see the same
@@ -48,12 +48,6 @@ TPair MeasureBeside(int Calls, const std::function<void()>& Call, const std::fun
         Best.FloorUs = std::min(Best.FloorUs, BatchMicroseconds(Calls, Floor));
     }
     return Best;
-}
-
-void Fail(const char* What)
-{
-    std::perror(What);
-    std::exit(1);
 }
 
 void BareRead(const std::string& Path)
@@ -97,16 +91,7 @@ void PrintRow(const char* Name, double Us, const char* FloorName, double FloorUs
 
 int main(int argc, char** argv)
 {
-    std::string Folder;
-    if (argc > 1) {
-        Folder = argv[1];
-    } else {
-        const char* Tmp = std::getenv("TMPDIR");
-        std::string Template = std::string(Tmp && *Tmp ? Tmp : "/tmp") + "/zolvane-bench-XXXXXX";
-        if (!mkdtemp(Template.data()))
-            Fail("mkdtemp");
-        Folder = Template;
-    }
+    const std::string Folder = BenchFolder(argc, argv);
     const std::string File = Folder + "/level1.txt";
     const std::string Temp = Folder + "/level1.tmp";
 
